@@ -1,0 +1,95 @@
+#include "cli/Targets.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/io/FileErrors.h"
+
+namespace fs = std::filesystem;
+
+namespace trovik::cli {
+namespace {
+
+struct Listing {
+    std::vector<fs::directory_entry> entries;
+    std::size_t next = 0;
+};
+
+// The entries of one folder, sorted by name; the error if it cannot be read to the end.
+std::error_code listFolder(const fs::path& folder, Listing& listing) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        listing.entries.push_back(*it);
+    }
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const fs::directory_entry& a, const fs::directory_entry& b) {
+                  return a.path().filename().native() < b.path().filename().native();
+              });
+    return error;
+}
+
+void walk(const fs::path& root, std::vector<Target>& targets) {
+    std::vector<Listing> stack;
+    // What was listed before a folder failed is still scanned, after the folder's error.
+    const auto descend = [&](const fs::path& folder) {
+        Listing listing;
+        if (const auto error = listFolder(folder, listing)) {
+            targets.push_back({folder, error});
+        }
+        stack.push_back(std::move(listing));
+    };
+    descend(root);
+    // Depth first with an explicit stack, so that no depth of folders can exhaust the call stack.
+    while (!stack.empty()) {
+        Listing& current = stack.back();
+        if (current.next == current.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const fs::directory_entry entry = std::move(current.entries[current.next++]);
+
+        std::error_code error;
+        auto type = entry.symlink_status(error).type();
+        if (!error && type == fs::file_type::symlink) {
+            type = entry.status(error).type();
+            if (type == fs::file_type::directory) {
+                continue;  // links to folders are not followed
+            }
+        }
+        if (error) {
+            targets.push_back({entry.path(), error});  // a dangling link, a loop of links
+        } else if (type == fs::file_type::regular) {
+            targets.push_back({entry.path(), {}});
+        } else if (type == fs::file_type::directory) {
+            descend(entry.path());
+        }
+        // Anything else met in a walk (FIFO, socket, device) is not a file to scan.
+    }
+}
+
+}  // namespace
+
+std::vector<Target> CollectTargets(const std::vector<fs::path>& arguments, bool recursive) {
+    std::vector<Target> targets;
+    for (const auto& argument : arguments) {
+        std::error_code error;
+        const auto type = fs::status(argument, error).type();
+        if (error) {
+            targets.push_back({argument, error});
+        } else if (type == fs::file_type::directory) {
+            if (recursive) {
+                walk(argument, targets);
+            } else {
+                targets.push_back({argument, std::error_code(EISDIR, std::system_category())});
+            }
+        } else if (type == fs::file_type::regular) {
+            targets.push_back({argument, {}});
+        } else {
+            targets.push_back({argument, make_error_code(FileError::NotRegularFile)});
+        }
+    }
+    return targets;
+}
+
+}  // namespace trovik::cli

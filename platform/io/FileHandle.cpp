@@ -1,0 +1,61 @@
+#include "platform/io/FileHandle.h"
+
+#include <utility>
+
+namespace trovik {
+
+Result<FileHandle> FileHandle::open(FileService& service,
+                                    const std::filesystem::path& path) noexcept {
+    auto opened = service.open(path);
+    if (!opened) {
+        return opened.error();
+    }
+    return FileHandle(service, opened.value());
+}
+
+FileHandle::FileHandle(FileHandle&& other) noexcept
+    : m_service(std::exchange(other.m_service, nullptr)), m_file(other.m_file) {}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+        reset();
+        m_service = std::exchange(other.m_service, nullptr);
+        m_file = other.m_file;
+    }
+    return *this;
+}
+
+FileHandle::~FileHandle() {
+    reset();
+}
+
+void FileHandle::reset() noexcept {
+    if (m_service != nullptr) {
+        m_service->close(m_file.handle);
+        m_service = nullptr;
+    }
+}
+
+Result<std::size_t> FileHandle::readFromStart(std::span<std::byte> into) noexcept {
+    // The reported size saves the read that would only confirm the end of a file; it is trusted
+    // only to stop early, never to stop reading while bytes may still come. A size of 0 says
+    // nothing (files in /proc report it and have content).
+    const std::uint64_t hint = m_file.reportedSize;
+    std::size_t received = 0;
+    while (received < into.size()) {
+        auto got = m_service->read(m_file.handle, into.subspan(received));
+        if (!got) {
+            return got.error();
+        }
+        if (got.value() == 0) {
+            break;
+        }
+        received += got.value();
+        if (hint != 0 && received >= hint && received < into.size()) {
+            break;
+        }
+    }
+    return received;
+}
+
+}  // namespace trovik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+#include "platform/io/FileHandle.h"
+#include "platform/io/FileService.h"
+#include "scan/ScanVerdict.h"
+
+namespace trovik {
+
+// One scan of one file. The pass owns the open file and holds the verdict; the file stays open
+// for as long as the pass lives, so that a caller can show the verdict before the file is closed,
+// and it is closed when the pass goes out of scope, whatever happened in between.
+class ScanPass {
+public:
+    [[nodiscard]] const ScanVerdict& verdict() const noexcept { return m_verdict; }
+    [[nodiscard]] bool holdsFile() const noexcept { return m_file.has_value(); }
+
+private:
+    friend ScanPass ScanFile(const std::filesystem::path& path, FileService& files) noexcept;
+    explicit ScanPass(ScanVerdict verdict, std::optional<FileHandle> file = std::nullopt) noexcept
+        : m_file(std::move(file)), m_verdict(verdict) {}
+
+    std::optional<FileHandle> m_file;
+    ScanVerdict m_verdict;
+};
+
+// Opens the file at `path`, reads up to ScanWindowSize bytes from its start and looks for the
+// stealer signatures in exactly the bytes that arrived. A file that cannot be opened or read, or
+// that is not a regular file, gives the Unreadable verdict with the system's reason.
+ScanPass ScanFile(const std::filesystem::path& path, FileService& files) noexcept;
+
+}  // namespace trovik

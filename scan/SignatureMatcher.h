@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace trovik {
+
+// No more than this many bytes from the start of a file are ever examined.
+inline constexpr std::size_t ScanWindowSize = 32000;
+
+// The texts whose presence marks a password stealer, in the order they are reported. Letter case
+// is ignored for the ASCII letters; every other byte must be equal.
+inline constexpr std::array<std::string_view, 3> StealerSignatures{
+    "Change Your Password",
+    "SOFTWARE\\Borland\\Delphi\\RTL",
+    "SEXSTORY",
+};
+
+struct SignatureMatch {
+    std::size_t signature = 0;  // index into StealerSignatures
+    std::size_t offset = 0;     // where it begins in the window, from 0
+
+    friend bool operator==(const SignatureMatch&, const SignatureMatch&) = default;
+};
+
+// The first signature, by position, that lies wholly inside `window`. One pass over the window
+// finds all three; the result does not depend on the process's locale.
+std::optional<SignatureMatch> FindSignature(std::span<const std::byte> window) noexcept;
+
+namespace detail {
+// The two implementations behind FindSignature, exposed so that tests and the fuzzer can prove
+// them equal. The vector one exists only where the processor has SSE2.
+std::optional<SignatureMatch> FindSignaturePortable(std::span<const std::byte> window) noexcept;
+#if defined(__SSE2__) || defined(_M_X64)
+#define TROVIK_HAVE_SSE2_MATCHER 1
+std::optional<SignatureMatch> FindSignatureSse2(std::span<const std::byte> window) noexcept;
+#endif
+}  // namespace detail
+
+}  // namespace trovik

@@ -1,0 +1,10 @@
+# Fails if a source file under one of CHECKED_DIRS includes a Qt header.
+foreach(dir IN LISTS CHECKED_DIRS)
+    file(GLOB_RECURSE sources "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q")
+        if(includes)
+            message(SEND_ERROR "${source} includes Qt: ${includes}")
+        endif()
+    endforeach()
+endforeach()

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "scan/ScanCommand.h"
+#include "support/FakeFileService.h"
+#include "support/TempDir.h"
+
+namespace trovik {
+namespace {
+
+struct Shown {
+    std::string text;
+    MessageIcon icon;
+    int openFilesMeanwhile;
+
+    friend bool operator==(const Shown&, const Shown&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Shown& shown) {
+        return out << '"' << shown.text << "\" icon " << static_cast<int>(shown.icon) << " open "
+                   << shown.openFilesMeanwhile;
+    }
+};
+
+// Records each box, and how many files the scan held open while the box was up.
+class RecordingMessages final : public MessageBoxService {
+public:
+    explicit RecordingMessages(const test::FakeFileService& files) : m_files(files) {}
+    void show(std::string_view text, MessageIcon icon) override {
+        shown.push_back({std::string(text), icon, m_files.openFiles});
+        if (throwOnShow) {
+            throw std::runtime_error("the box failed");
+        }
+    }
+    std::vector<Shown> shown;
+    bool throwOnShow = false;
+
+private:
+    const test::FakeFileService& m_files;
+};
+
+class ScanCommandTest : public testing::Test {
+protected:
+    test::FakeFileService files;
+    RecordingMessages messages{files};
+
+    void run(std::filesystem::path folder, std::filesystem::path name, std::int64_t index) {
+        ScanCommand({std::move(folder), std::move(name), index}, messages, files);
+    }
+};
+
+TEST_F(ScanCommandTest, NothingSelectedSaysSoAndOpensNothing) {
+    run("/tmp", "", -1);
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{{"No file selected!", MessageIcon::Critical, 0}}));
+    EXPECT_TRUE(files.opened.empty());
+}
+
+TEST_F(ScanCommandTest, CleanFileIsNamedByItsBareName) {
+    files.content = "nothing to see";
+    run("/tmp", "setup.exe", 0);
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{{"setup.exe is CLEAN!", MessageIcon::Information, 1}}));
+    EXPECT_EQ(files.opened, (std::vector<std::filesystem::path>{"/tmp/setup.exe"}));
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+TEST_F(ScanCommandTest, StealerIsReportedWithTheCriticalIcon) {
+    files.content = std::string("MZ\0\0", 4) + "sExStOrY";
+    run("/", "pws.exe", 3);
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{{"pws.exe is a PASSWORD STEALER!", MessageIcon::Critical, 1}}));
+    EXPECT_EQ(files.opened, (std::vector<std::filesystem::path>{"/pws.exe"}));
+}
+
+TEST_F(ScanCommandTest, UnreadableFileIsNeverCalledClean) {
+    files.openError = test::systemError(EACCES);
+    run("/home/u", "secret.doc", 0);
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{{"secret.doc could not be scanned!\r\rPermission denied",
+                                   MessageIcon::Critical, 0}}));
+
+    files.openError = {};
+    files.readError = test::systemError(EIO);
+    run("/home/u", "disk.img", 0);
+    ASSERT_EQ(messages.shown.size(), 2U);
+    EXPECT_EQ(messages.shown[1].text, "disk.img could not be scanned!\r\rInput/output error");
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+TEST_F(ScanCommandTest, TwoClicksAreTwoIndependentScans) {
+    files.content = "clean";
+    run("/tmp", "a", 0);
+    run("/tmp", "a", 0);
+    EXPECT_EQ(messages.shown.size(), 2U);
+    EXPECT_EQ(files.opened.size(), 2U);
+    EXPECT_EQ(files.closes, 2);
+}
+
+TEST_F(ScanCommandTest, AnyEntryOfALargeFolderCanBeScanned) {
+    files.content = "clean";
+    run("/big", "entry-999999", 999'999);
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(messages.shown[0].text, "entry-999999 is CLEAN!");
+}
+
+TEST_F(ScanCommandTest, FileIsClosedEvenWhenTheBoxFails) {
+    files.content = "clean";
+    messages.throwOnShow = true;
+    EXPECT_THROW(run("/tmp", "a", 0), std::runtime_error);
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+// The real file service under the command: a vanished file and a folder are reported with the
+// system's words.
+TEST(ScanCommandOnDisk, VanishedFileAndFolder) {
+    test::TempDir dir;
+    test::FakeFileService unused;
+    RecordingMessages messages{unused};
+    dir.write("sub/keep", "x");
+    ScanCommand({dir.path(), "vanished.exe", 0}, messages, systemFileService());
+    ScanCommand({dir.path(), "sub", 1}, messages, systemFileService());
+    ASSERT_EQ(messages.shown.size(), 2U);
+    EXPECT_EQ(messages.shown[0].text,
+              "vanished.exe could not be scanned!\r\rNo such file or directory");
+    EXPECT_EQ(messages.shown[1].text, "sub could not be scanned!\r\rIs a directory");
+}
+
+}  // namespace
+}  // namespace trovik

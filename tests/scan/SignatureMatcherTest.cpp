@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "scan/SignatureMatcher.h"
+
+namespace trovik {
+namespace {
+
+std::span<const std::byte> bytes(std::string_view text) {
+    return std::as_bytes(std::span(text.data(), text.size()));
+}
+
+// The rule written for clarity: a signature at `at` matches where every ASCII letter is equal
+// without regard to case and every other byte is equal.
+std::optional<SignatureMatch> reference(std::string_view window) {
+    const auto fold = [](unsigned char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+    };
+    for (std::size_t at = 0; at < window.size(); ++at) {
+        for (std::size_t k = 0; k < StealerSignatures.size(); ++k) {
+            const auto sig = StealerSignatures[k];
+            if (at + sig.size() <= window.size() &&
+                std::equal(sig.begin(), sig.end(), window.begin() + static_cast<long>(at),
+                           [&](char a, char b) {
+                               return fold(static_cast<unsigned char>(a)) ==
+                                      fold(static_cast<unsigned char>(b));
+                           })) {
+                return SignatureMatch{k, at};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Every implementation must give the same answer as the reference.
+void expectAllAgree(std::string_view window, const std::optional<SignatureMatch>& expected) {
+    EXPECT_EQ(reference(window), expected) << "reference";
+    EXPECT_EQ(FindSignature(bytes(window)), expected) << "FindSignature";
+    EXPECT_EQ(detail::FindSignaturePortable(bytes(window)), expected) << "portable";
+#ifdef TROVIK_HAVE_SSE2_MATCHER
+    EXPECT_EQ(detail::FindSignatureSse2(bytes(window)), expected) << "sse2";
+#endif
+}
+
+struct MatchCase {
+    const char* name;
+    std::string window;
+    std::optional<SignatureMatch> expected;
+};
+
+class SignatureMatcherTest : public testing::TestWithParam<MatchCase> {};
+
+TEST_P(SignatureMatcherTest, FindsWhatTheRuleSays) {
+    expectAllAgree(GetParam().window, GetParam().expected);
+}
+
+using namespace std::string_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, SignatureMatcherTest,
+    testing::Values(
+        MatchCase{"EmptyWindow", "", std::nullopt},
+        MatchCase{"FirstAsWritten", "xx Change Your Password", SignatureMatch{0, 3}},
+        MatchCase{"FirstInLowerCase", "change your password", SignatureMatch{0, 0}},
+        MatchCase{"FirstInCapitals", "CHANGE YOUR PASSWORD", SignatureMatch{0, 0}},
+        MatchCase{"SecondInLowerCase", "..software\\borland\\delphi\\rtl", SignatureMatch{1, 2}},
+        MatchCase{"SecondWithForwardSlashes", "SOFTWARE/Borland/Delphi/RTL", std::nullopt},
+        MatchCase{"BackslashIsNotFoldedIntoABar", "SOFTWARE|Borland|Delphi|RTL", std::nullopt},
+        MatchCase{"SpaceIsNotFoldedIntoNul", "Change\0Your\0Password"s, std::nullopt},
+        MatchCase{"ThirdInMixedCase", "sExStOrY", SignatureMatch{2, 0}},
+        MatchCase{"AfterNulBytes", "\0\0\0\0SEXSTORY"s, SignatureMatch{2, 4}},
+        MatchCase{"HighBytesAreNotLetters", "\xd3\xc5XSTORY SEX\xd3TORY", std::nullopt},
+        MatchCase{"CutShortByTheWindow", "xxxSEXSTOR", std::nullopt},
+        MatchCase{"EndsExactlyAtTheWindow", "xxxSEXSTORY", SignatureMatch{2, 3}},
+        MatchCase{"EarliestPositionWins", "sexstory change your password", SignatureMatch{2, 0}},
+        MatchCase{"NearMissesThenMatch", "sexstorsoftwarechange youSEXSTORY",
+                  SignatureMatch{2, 25}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The vector path looks at 16 positions at a time and hands the rest to the scalar loop: put
+// each signature at every offset around those boundaries, in windows of every nearby length.
+TEST(SignatureMatcherBoundaries, EveryOffsetAndLengthAroundTheBlocks) {
+    for (std::size_t k = 0; k < StealerSignatures.size(); ++k) {
+        const std::string sig(StealerSignatures[k]);
+        for (std::size_t size = sig.size(); size < sig.size() + 50; ++size) {
+            for (std::size_t at = 0; at + sig.size() <= size; ++at) {
+                std::string window(size, 'z');
+                window.replace(at, sig.size(), sig);
+                SCOPED_TRACE(testing::Message()
+                             << "signature " << k << " size " << size << " at " << at);
+                expectAllAgree(window, SignatureMatch{k, at});
+                window.pop_back();  // now the window ends early for at least the last offsets
+                expectAllAgree(window, reference(window));
+            }
+        }
+    }
+}
+
+// Random windows made of the signatures' own letters in random case, so that near misses are
+// common, with signatures planted at random: every implementation agrees with the reference.
+TEST(SignatureMatcherRandom, AgreesWithTheReference) {
+    std::mt19937 random(20261206);
+    const std::string letters = "cChHsSoOeE \\\0xX"s;
+    for (int round = 0; round < 3000; ++round) {
+        std::uniform_int_distribution<std::size_t> sizes(0, round < 2900 ? 200 : ScanWindowSize);
+        std::string window(sizes(random), ' ');
+        for (auto& c : window) {
+            c = letters[random() % letters.size()];
+        }
+        if (random() % 2 == 0 && window.size() >= 30) {
+            std::string sig(StealerSignatures[random() % 3]);
+            for (auto& c : sig) {
+                if (random() % 2 == 0 && c >= 'A' && c <= 'Z') {
+                    c = static_cast<char>(c + 32);
+                }
+            }
+            window.replace(random() % (window.size() - sig.size() + 1), sig.size(), sig);
+        }
+        expectAllAgree(window, reference(window));
+    }
+}
+
+}  // namespace
+}  // namespace trovik
