@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of them.
-.PHONY: all deps configure build run test asan format format-check clean
+.PHONY: all deps configure build run test asan package format format-check clean
 
 PRESET ?= default
 # CI treats warnings as errors.
@@ -24,6 +24,11 @@ test: build
 
 asan:
 	$(MAKE) test PRESET=asan
+
+# The Debian package, checked with lintian and installed on this machine for a moment.
+package: build
+	@scripts/install-deps.sh lintian dpkg-dev
+	scripts/check-package.sh build
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

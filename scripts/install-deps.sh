@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing trovik need, and only those missing.
+# With arguments, installs those packages instead (where missing).
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     qt6-base-dev fonts-liberation2
+    desktop-file-utils appstream file man-db
 )
+if (($# > 0)); then
+    packages=("$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do

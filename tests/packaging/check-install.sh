@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR and checks the tree a desktop user relies on: the
+# programs, the launcher, the icons, the metainfo and the manual pages.
+# Usage: check-install.sh BUILD_DIR
+set -euo pipefail
+
+build=$1
+dest=$(mktemp -d)
+trap 'rm -rf "$dest"' EXIT
+
+DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
+root=$dest/usr
+id=org.trovik.Trovik
+
+expected=(
+    bin/trovik
+    bin/trovik-scan
+    share/applications/$id.desktop
+    share/metainfo/$id.metainfo.xml
+    share/man/man1/trovik.1.gz
+    share/man/man1/trovik-scan.1.gz
+    share/doc/trovik/copyright
+    share/doc/trovik/changelog.gz
+)
+for size in 16 24 32 48 64 128 256; do
+    expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
+done
+
+status=0
+for file in "${expected[@]}"; do
+    if [[ ! -s $root/$file ]]; then
+        echo "missing: /usr/$file"
+        status=1
+    fi
+done
+
+for size in 16 24 32 48 64 128 256; do
+    icon=$root/share/icons/hicolor/${size}x${size}/apps/$id.png
+    if [[ -s $icon ]] && ! file "$icon" | grep -q "PNG image data, $size x $size"; then
+        echo "wrong icon size: $(file "$icon")"
+        status=1
+    fi
+done
+
+desktop-file-validate "$root/share/applications/$id.desktop" || status=1
+appstreamcli validate --no-net --pedantic "$root/share/metainfo/$id.metainfo.xml" || status=1
+grep -qx "Comment=detects all pws's!  including the new winsock ones!" \
+    "$root/share/applications/$id.desktop" || { echo "launcher comment differs"; status=1; }
+
+"$root/bin/trovik-scan" --version | grep -qx 'trovik-scan 1.01' || { echo "version differs"; status=1; }
+zcat "$root/share/man/man1/trovik-scan.1.gz" | man -l - >/dev/null 2>&1 ||
+    { echo "manual page does not format"; status=1; }
+
+if ((status == 0)); then
+    echo "install tree complete: ${#expected[@]} files"
+fi
+exit $status
