@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     qt6-base-dev fonts-liberation2
+    xvfb openbox xdotool x11-utils
     desktop-file-utils appstream file man-db
 )
 if (($# > 0)); then

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+#include "window/WindowDrag.h"
+
+namespace trovik {
+namespace {
+
+// A borderless 265 by 220 window whose background press starts a drag, as the main window's does;
+// its leftmost 20 pixels stand for a control, where a press starts none.
+class DraggedWindow final : public QWidget {
+public:
+    DraggedWindow() : m_drag(*this) {
+        setWindowFlag(Qt::FramelessWindowHint);
+        setFixedSize(265, 220);
+    }
+    WindowDrag& drag() { return m_drag; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->position().x() >= 20) {
+            m_drag.start(event->globalPosition());
+        }
+    }
+
+private:
+    WindowDrag m_drag;
+};
+
+class WindowDragTest : public testing::Test {
+protected:
+    // Two screens side by side: an 800 by 600 primary and a 1024 by 768 one to its right.
+    static void SetUpTestSuite() {
+        if (s_application) {
+            return;
+        }
+        ASSERT_EQ(QApplication::instance(), nullptr) << "these tests set up the screens themselves";
+        ASSERT_TRUE(s_screens.open());
+        s_screens.write(R"({"windowFrameMargins": false, "screens": [
+            {"name": "left", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96},
+            {"name": "right", "x": 800, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}]})");
+        s_screens.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + s_screens.fileName().toLocal8Bit());
+        static int argc = 1;
+        static char name[] = "trovik_window_drag_tests";
+        static char* argv[] = {name, nullptr};
+        s_application = std::make_unique<QApplication>(argc, argv);
+    }
+
+    void SetUp() override {
+        ASSERT_EQ(QGuiApplication::screens().size(), 2);
+        ASSERT_EQ(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 600));
+        m_window.move(300, 200);
+        m_window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+        ASSERT_EQ(m_window.pos(), QPoint(300, 200));
+    }
+
+    // The user's own gestures, at points on the screen.
+    void press(QPoint global, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(&m_window, button, {}, m_window.mapFromGlobal(global));
+    }
+    void moveTo(QPoint global) { QTest::mouseMove(&m_window, m_window.mapFromGlobal(global)); }
+    void release(QPoint global, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseRelease(&m_window, button, {}, m_window.mapFromGlobal(global));
+    }
+    // A release that Qt sends on its own, as it does to the window after a press on a child.
+    void sendPropagatedRelease(QPoint global) {
+        QMouseEvent event(QEvent::MouseButtonRelease, m_window.mapFromGlobal(global), global,
+                          Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&m_window, &event);
+    }
+
+    static QTemporaryFile s_screens;
+    static std::unique_ptr<QApplication> s_application;
+    DraggedWindow m_window;
+};
+
+QTemporaryFile WindowDragTest::s_screens;
+std::unique_ptr<QApplication> WindowDragTest::s_application;
+
+TEST_F(WindowDragTest, WindowFollowsThePointerKeepingThePressPoint) {
+    press({400, 210});
+    EXPECT_TRUE(m_window.drag().active());
+    moveTo({450, 260});
+    EXPECT_EQ(m_window.pos(), QPoint(350, 250));
+    moveTo({420, 300});
+    EXPECT_EQ(m_window.pos(), QPoint(320, 290));
+    release({430, 310});
+    EXPECT_EQ(m_window.pos(), QPoint(330, 300));
+    EXPECT_FALSE(m_window.drag().active());
+}
+
+struct DropCase {
+    const char* name;
+    QPoint releaseAt;  // the press is at (400, 210), 100 by 10 pixels into the window
+    Qt::MouseButton button;
+    QPoint expected;
+};
+
+class WindowDropTest : public WindowDragTest, public testing::WithParamInterface<DropCase> {};
+
+TEST_P(WindowDropTest, SnapsOnlyWhereTheDropIsNearOrBeyondAnEdge) {
+    const DropCase& row = GetParam();
+    press({400, 210}, row.button);
+    moveTo(row.releaseAt);
+    release(row.releaseAt, row.button);
+    EXPECT_EQ(m_window.pos(), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, WindowDropTest,
+    testing::Values(
+        DropCase{"FivePixelsFromTheLeftEdge", {105, 210}, Qt::LeftButton, {0, 200}},
+        DropCase{"FifteenPixelsFromTheLeftEdgeStays", {115, 210}, Qt::LeftButton, {15, 200}},
+        DropCase{"FourteenPixelsFromTheTop", {400, 24}, Qt::LeftButton, {300, 0}},
+        DropCase{"BeyondTheBottomRightCorner", {640, 590}, Qt::LeftButton, {535, 380}},
+        // Most of the window, dropped at (600, 580), lies on the second screen.
+        DropCase{"MostlyOnTheSecondScreen", {700, 590}, Qt::LeftButton, {800, 548}},
+        DropCase{"OnTheSecondScreenStaysThere", {1200, 300}, Qt::LeftButton, {1100, 290}},
+        DropCase{"NearTheSecondScreensRightEdge", {1650, 700}, Qt::LeftButton, {1559, 548}},
+        DropCase{"RightButtonDragsAlike", {105, 210}, Qt::RightButton, {0, 200}},
+        DropCase{"MiddleButtonWithoutMovingStays", {400, 210}, Qt::MiddleButton, {300, 200}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(WindowDragTest, ReleaseSentByQtNeitherEndsTheDragNorSnaps) {
+    press({400, 210});
+    moveTo({105, 210});
+    sendPropagatedRelease({105, 210});
+    EXPECT_EQ(m_window.pos(), QPoint(5, 200));
+    EXPECT_TRUE(m_window.drag().active());
+    moveTo({110, 220});
+    EXPECT_EQ(m_window.pos(), QPoint(10, 210));
+    release({110, 220});
+    EXPECT_EQ(m_window.pos(), QPoint(0, 210));
+}
+
+TEST_F(WindowDragTest, ReleaseWithoutADragLeavesTheWindowAlone) {
+    m_window.move(5, 200);
+    sendPropagatedRelease({6, 201});
+    release({6, 201});
+    EXPECT_EQ(m_window.pos(), QPoint(5, 200));
+}
+
+TEST_F(WindowDragTest, MoveWithNoButtonHeldEndsALostDrag) {
+    m_window.setMouseTracking(true);  // without it, Qt delivers no such move
+    press({400, 210});
+    moveTo({105, 210});
+    // The release went to another grab; the next move arrives with no button held.
+    QMouseEvent move(QEvent::MouseMove, m_window.mapFromGlobal(QPoint(300, 300)), QPoint(300, 300),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&m_window, &move);
+    EXPECT_FALSE(m_window.drag().active());
+    EXPECT_EQ(m_window.pos(), QPoint(0, 200));
+    QTest::mouseRelease(&m_window, Qt::LeftButton);  // lets go of the test framework's button
+}
+
+TEST_F(WindowDragTest, PressThatStartsNoDragEndsALostOne) {
+    press({400, 210});
+    moveTo({450, 260});
+    release({450, 260});
+    // A drag whose release was lost; the next press lands where it starts no drag.
+    m_window.drag().start({450, 260});
+    press({355, 255});
+    EXPECT_FALSE(m_window.drag().active());
+    moveTo({500, 300});
+    release({500, 300});
+    EXPECT_EQ(m_window.pos(), QPoint(350, 250));
+}
+
+struct PlatformCase {
+    const char* name;
+    const char* platform;
+    const char* display;
+    const char* waylandDisplay;
+    const char* sessionType;
+    bool prefersXWayland;
+};
+
+class ShouldPreferXWaylandTest : public testing::TestWithParam<PlatformCase> {};
+
+TEST_P(ShouldPreferXWaylandTest, ChoosesX11OnlyInAWaylandSessionWithXWayland) {
+    const PlatformCase& row = GetParam();
+    EXPECT_EQ(ShouldPreferXWayland(row.platform, row.display, row.waylandDisplay, row.sessionType),
+              row.prefersXWayland);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, ShouldPreferXWaylandTest,
+    testing::Values(
+        PlatformCase{"WaylandWithXWayland", nullptr, ":0", "wayland-0", "wayland", true},
+        PlatformCase{"WaylandDisplayAlone", nullptr, ":0", "wayland-0", nullptr, true},
+        PlatformCase{"WaylandSessionTypeAlone", nullptr, ":0", nullptr, "wayland", true},
+        PlatformCase{"WaylandWithoutXWayland", nullptr, nullptr, "wayland-0", "wayland", false},
+        PlatformCase{"EmptyDisplayIsNoXWayland", nullptr, "", "wayland-0", "wayland", false},
+        PlatformCase{"X11Session", nullptr, ":0", nullptr, "x11", false},
+        PlatformCase{"PlatformChosenExplicitly", "wayland", ":0", "wayland-0", "wayland", false},
+        PlatformCase{"EmptyPlatformIsNoChoice", "", ":0", "wayland-0", "wayland", true}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace trovik
