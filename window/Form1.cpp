@@ -1,0 +1,168 @@
+#include "window/Form1.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
+
+#include "platform/qt/ApplicationTitle.h"
+#include "scan/ScanCommand.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
+#include "window/FormLabel.h"
+#include "window/Layout.h"
+
+namespace trovik {
+namespace {
+
+// The lists' font: "Terminal", small and bold; where it is missing, another bold fixed-pitch face.
+QFont listFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Terminal"), QStringLiteral("Liberation Mono"),
+                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(layout::pointsToPixels(layout::ListFontPoints));
+    font.setBold(true);
+    return font;
+}
+
+// The caption's font: "Arial", or the face metric-compatible with it.
+QFont captionFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(layout::pointsToPixels(layout::CaptionFontPoints));
+    font.setBold(true);
+    font.setItalic(true);
+    return font;
+}
+
+void place(QWidget* control, const layout::ControlPlace& where) {
+    control->setGeometry(where.pixels());
+}
+
+void setTextColour(QWidget* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+}  // namespace
+
+Form1::Form1(FormServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_services(services),
+      m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder),
+      m_face(QStringLiteral(":/trovik/face.jpg")) {
+    setWindowTitle(QString::fromUtf8(ApplicationTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/trovik/icon.png")));
+    setFixedSize(layout::Form1Client.pixels().size());
+    setFocusPolicy(Qt::NoFocus);
+
+    createControls();
+    connectHandlers();
+    showStartFolder();
+    centreOnScreen();
+    Drive1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    Drive1 = new DriveListBox(m_volumeFolders, this);
+    Dir1 = new DirListBox(m_volumeFolders, this);
+    File1 = new FileListBox(this);
+    for (QWidget* list : std::initializer_list<QWidget*>{Drive1, Dir1, File1}) {
+        list->setFont(listFont());
+    }
+    place(Drive1, layout::Drive1Place);
+    place(Dir1, layout::Dir1Place);
+    place(File1, layout::File1Place);
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, File1);
+
+    // The shadow first, so that the white caption lies above it.
+    const QString caption = QStringLiteral("Scan File!");
+    Label2 = new FormLabel(caption, this);
+    Label1 = new FormLabel(caption, this);
+    for (FormLabel* label : {Label1, Label2}) {
+        label->setFont(captionFont());
+    }
+    setTextColour(Label1, QColor(255, 255, 255));
+    setTextColour(Label2, QColor(0, 0, 0));
+    place(Label1, layout::Label1Place);
+    place(Label2, layout::Label2Place);
+
+    Label3 = new FormLabel(QString(), this);
+    Label4 = new FormLabel(QString(), this);
+    place(Label3, layout::Label3Place);
+    place(Label4, layout::Label4Place);
+}
+
+void Form1::connectHandlers() {
+    connect(Drive1, &DriveListBox::changed, this, &Form1::Drive1_Change);
+    connect(Dir1, &DirListBox::changed, this, &Form1::Dir1_Change);
+    connect(Dir1, &DirListBox::openFailed, this,
+            [this](const FolderError& failure) { reportOpenFailure(failure); });
+    connect(Label1, &FormLabel::clicked, this, &Form1::Label1_Click);
+}
+
+void Form1::showStartFolder() {
+    // The working folder; where it cannot be listed, its volume's root, and last the root.
+    const std::filesystem::path start = tidyFolder(
+        m_services.workingFolder.empty() ? std::filesystem::path("/") : m_services.workingFolder);
+    const std::filesystem::path candidates[] = {
+        start, m_volumeFolders.volumes()[m_volumeFolders.volumeOf(start)].root, start.root_path()};
+    for (const auto& folder : candidates) {
+        if (!Dir1->restorePath(folder) && !File1->setPath(Dir1->Path())) {
+            break;
+        }
+    }
+    Drive1->showVolumeOf(Dir1->Path());
+}
+
+void Form1::centreOnScreen() {
+    const QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (where == nullptr) {
+        return;
+    }
+    QRect frame = rect();
+    frame.moveCenter(where->geometry().center());
+    move(frame.topLeft());
+}
+
+void Form1::Drive1_Change() {
+    reportOpenFailure(Dir1->setPath(Drive1->Drive()));
+}
+
+void Form1::Dir1_Change() {
+    reportOpenFailure(File1->setPath(Dir1->Path()));
+}
+
+void Form1::Label1_Click() {
+    ScanCommand({File1->Path(), File1->FileName(), File1->ListIndex()}, m_services.messages,
+                m_services.files);
+}
+
+void Form1::reportOpenFailure(const std::optional<FolderError>& failure) {
+    if (!failure) {
+        return;
+    }
+    if (!File1->Path().empty() && Dir1->Path() != File1->Path()) {
+        // Where even that folder is gone, the folder list stays where it is.
+        (void)Dir1->restorePath(File1->Path());
+    }
+    Drive1->showVolumeOf(Dir1->Path());
+    m_services.messages.show(FolderErrorText(*failure), MessageIcon::Critical);
+}
+
+void Form1::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.drawPixmap(rect(), m_face);
+}
+
+}  // namespace trovik

@@ -1,0 +1,24 @@
+#include <QApplication>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/io/FileService.h"
+#include "platform/qt/Display.h"
+#include "platform/qt/QtMessageBoxService.h"
+#include "platform/qt/QtVolumeService.h"
+#include "window/Form1.h"
+
+int main(int argc, char* argv[]) {
+    if (const auto why = trovik::missingDisplay()) {
+        std::cerr << "trovik: " << *why << '\n';
+        return 1;
+    }
+    QApplication application(argc, argv);
+    trovik::QtMessageBoxService messages;
+    trovik::QtVolumeService volumes;
+    std::error_code noWorkingFolder;  // then the lists start at the root
+    trovik::Form1 form({messages, trovik::systemFileService(), volumes,
+                        std::filesystem::current_path(noWorkingFolder)});
+    form.show();
+    return QApplication::exec();
+}
