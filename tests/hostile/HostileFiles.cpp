@@ -1,0 +1,258 @@
+#include "hostile/HostileFiles.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+extern char** environ;  // NOLINT: the environment the child inherits
+
+namespace fs = std::filesystem;
+
+namespace trovik::test {
+namespace {
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::system_error(errno, std::system_category(), what);
+}
+
+// A descriptor that closes itself.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    [[nodiscard]] int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+std::string readAll(int fd) {
+    std::string text;
+    ::lseek(fd, 0, SEEK_SET);
+    std::array<char, 4096> buffer{};
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got <= 0) {
+            return text;
+        }
+        text.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+}
+
+void removeEntries(int folder) noexcept {
+    DIR* listing = ::fdopendir(folder);
+    if (listing == nullptr) {
+        ::close(folder);
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    for (const auto& name : names) {
+        if (::unlinkat(folder, name.c_str(), 0) == 0) {
+            continue;
+        }
+        ::fchmodat(folder, name.c_str(), 0700, 0);
+        const int child = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (child >= 0) {
+            removeEntries(child);
+        }
+        ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+    }
+    ::closedir(listing);  // closes `folder` too
+}
+
+}  // namespace
+
+fs::path makeFifo(const fs::path& path) {
+    if (::mkfifo(path.c_str(), 0600) != 0) {
+        fail("mkfifo " + path.string());
+    }
+    return path;
+}
+
+fs::path makeSocket(const fs::path& path) {
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM, 0));
+    if (socket.get() < 0) {
+        fail("socket");
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof(address.sun_path)) {
+        throw std::length_error("socket path too long: " + path.string());
+    }
+    path.native().copy(address.sun_path, path.native().size());
+    if (::bind(socket.get(), reinterpret_cast<sockaddr*>(&address),  // NOLINT
+               sizeof(address)) != 0) {
+        fail("bind " + path.string());
+    }
+    return path;
+}
+
+fs::path makeSparse(const fs::path& path, std::uint64_t size, const std::string& start) {
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << start;
+    }
+    fs::resize_file(path, size);
+    return path;
+}
+
+fs::path makeDeepFolders(const fs::path& root, int levels) {
+    const std::string name(250, 'd');
+    Descriptor folder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) {
+        fail("open " + root.string());
+    }
+    std::string path = root.native();
+    for (int level = 0; level < levels; ++level) {
+        if (::mkdirat(folder.get(), name.c_str(), 0755) != 0) {
+            fail("mkdirat");
+        }
+        Descriptor child(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (child.get() < 0) {
+            fail("openat");
+        }
+        folder.reset(child.release());
+        path += '/';
+        path += name;
+    }
+    return path;
+}
+
+void writeDeep(const fs::path& folder, const std::string& name, const std::string& content) {
+    // Walk down component by component: the whole path may be too long for one call.
+    Descriptor current(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const auto& part : folder.relative_path()) {
+        Descriptor next(::openat(current.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (next.get() < 0) {
+            fail("openat " + part.string());
+        }
+        current.reset(next.release());
+    }
+    const Descriptor file(
+        ::openat(current.get(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (file.get() < 0 || ::write(file.get(), content.data(), content.size()) !=
+                              static_cast<ssize_t>(content.size())) {
+        fail("write " + name);
+    }
+}
+
+void removeTree(const fs::path& path) noexcept {
+    if (::unlink(path.c_str()) == 0) {
+        return;
+    }
+    const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder >= 0) {
+        removeEntries(folder);
+    }
+    ::rmdir(path.c_str());
+}
+
+std::size_t openDescriptorCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count - 1;  // the iterator's own descriptor
+}
+
+ThreadNameOverride::ThreadNameOverride(const std::string& name) {
+    std::array<char, 16> previous{};
+    ::prctl(PR_GET_NAME, previous.data());
+    m_previous = previous.data();
+    if (::prctl(PR_SET_NAME, name.c_str()) != 0) {
+        fail("prctl");
+    }
+}
+
+ThreadNameOverride::~ThreadNameOverride() {
+    ::prctl(PR_SET_NAME, m_previous.c_str());
+}
+
+ProgramRun runProgram(const std::vector<std::string>& argv, const fs::path& folder,
+                      std::chrono::milliseconds limit) {
+    const Descriptor out(::memfd_create("out", MFD_CLOEXEC));
+    const Descriptor err(::memfd_create("err", MFD_CLOEXEC));
+    if (out.get() < 0 || err.get() < 0) {
+        fail("memfd_create");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out.get(), 1);
+    posix_spawn_file_actions_adddup2(&actions, err.get(), 2);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+
+    std::vector<char*> arguments;
+    for (const auto& argument : argv) {
+        arguments.push_back(const_cast<char*>(argument.c_str()));  // NOLINT: argv is not written
+    }
+    arguments.push_back(nullptr);
+
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = 0;
+    const int spawned =
+        ::posix_spawn(&child, arguments[0], &actions, nullptr, arguments.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        errno = spawned;
+        fail("posix_spawn " + argv[0]);
+    }
+
+    ProgramRun run;
+    int status = 0;
+    for (;;) {
+        const pid_t done = ::waitpid(child, &status, WNOHANG);
+        if (done == child) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() - start > limit) {
+            run.hung = true;
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    run.took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readAll(out.get());
+    run.err = readAll(err.get());
+    return run;
+}
+
+}  // namespace trovik::test
