@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of them.
-.PHONY: all deps configure build run test asan package format format-check clean
+.PHONY: all deps configure build run test asan tsan fuzz package format format-check clean
 
 PRESET ?= default
 # CI treats warnings as errors.
@@ -25,6 +25,25 @@ test: build
 asan:
 	$(MAKE) test PRESET=asan
 
+# The scanning core and the command line (its thread pool) under ThreadSanitizer.
+tsan:
+	$(MAKE) test PRESET=tsan
+
+# Each libFuzzer target for FUZZ_SECONDS, from the seeds in fuzz/corpus/; what it learns is kept
+# in build-fuzz/corpus/, outside the source tree.
+FUZZ_SECONDS ?= 60
+FUZZERS := matcher target_path
+fuzz: deps
+	cmake --preset fuzz $(CMAKE_FLAGS)
+	cmake --build --preset fuzz
+	@set -e; for name in $(FUZZERS); do \
+	    mkdir -p build-fuzz/corpus/$$name; \
+	    dict=; if [ -f fuzz/$$name.dict ]; then dict=-dict=fuzz/$$name.dict; fi; \
+	    echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
+	    build-fuzz/bin/trovik_$${name}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        -max_len=4096 $$dict build-fuzz/corpus/$$name fuzz/corpus/$$name; \
+	done
+
 # The Debian package, checked with lintian and installed on this machine for a moment.
 package: build
 	@scripts/install-deps.sh lintian dpkg-dev
@@ -37,4 +56,4 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-debug build-asan
+	rm -rf build build-debug build-asan build-tsan build-fuzz

@@ -1,0 +1,84 @@
+// Differential fuzzing of the signature matcher: FindSignature and both of its implementations
+// must agree, on every input, with the plainest search that states the matching rule.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <span>
+
+#include "scan/SignatureMatcher.h"
+
+namespace {
+
+using trovik::SignatureMatch;
+using trovik::StealerSignatures;
+
+// Only the ASCII letters have a case; every other byte stands for itself.
+unsigned char asciiLower(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// Signature k occurs at `offset` when it fits before the end and every byte matches.
+bool occursAt(const std::uint8_t* data, std::size_t size, std::size_t offset, std::size_t k) {
+    const auto signature = StealerSignatures[k];
+    if (offset + signature.size() > size) {
+        return false;
+    }
+    for (std::size_t j = 0; j < signature.size(); ++j) {
+        if (asciiLower(data[offset + j]) != asciiLower(static_cast<unsigned char>(signature[j]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The first position at which any signature occurs; at one position, the first in table order.
+std::optional<SignatureMatch> referenceSearch(const std::uint8_t* data, std::size_t size) {
+    for (std::size_t offset = 0; offset < size; ++offset) {
+        for (std::size_t k = 0; k < StealerSignatures.size(); ++k) {
+            if (occursAt(data, size, offset, k)) {
+                return SignatureMatch{k, offset};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+void expectSame(const std::optional<SignatureMatch>& expected,
+                const std::optional<SignatureMatch>& actual, const char* which) {
+    if (expected != actual) {
+        const auto describe = [](const std::optional<SignatureMatch>& match, char* text,
+                                 std::size_t size) {
+            if (match) {
+                std::snprintf(text, size, "signature %zu at %zu", match->signature, match->offset);
+            } else {
+                std::snprintf(text, size, "no signature");
+            }
+        };
+        char wanted[64];
+        char got[64];
+        describe(expected, wanted, sizeof wanted);
+        describe(actual, got, sizeof got);
+        std::fprintf(stderr, "%s disagrees with the reference: expected %s, got %s\n", which,
+                     wanted, got);
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The window is whatever arrived from the file: any bytes, any length up to the window size.
+    if (size > trovik::ScanWindowSize) {
+        return -1;
+    }
+    const std::span<const std::byte> window(reinterpret_cast<const std::byte*>(data), size);
+    const auto expected = referenceSearch(data, size);
+    expectSame(expected, trovik::FindSignature(window), "FindSignature");
+    expectSame(expected, trovik::detail::FindSignaturePortable(window), "FindSignaturePortable");
+#ifdef TROVIK_HAVE_SSE2_MATCHER
+    expectSame(expected, trovik::detail::FindSignatureSse2(window), "FindSignatureSse2");
+#endif
+    return 0;
+}
