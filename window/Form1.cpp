@@ -1,8 +1,10 @@
 #include "window/Form1.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
@@ -13,6 +15,7 @@
 #include "window/DriveListBox.h"
 #include "window/FileListBox.h"
 #include "window/FormLabel.h"
+#include "window/Greeting.h"
 #include "window/Layout.h"
 
 namespace trovik {
@@ -68,6 +71,8 @@ Form1::Form1(FormServices services, QWidget* parent)
     showStartFolder();
     centreOnScreen();
     Drive1->setFocus();
+    connect(Label3, &FormLabel::pressed, this, &Form1::Label3_MouseDown);
+    connect(Label4, &FormLabel::pressed, this, &Form1::Label4_MouseDown);
 }
 
 Form1::~Form1() = default;
@@ -158,6 +163,34 @@ void Form1::reportOpenFailure(const std::optional<FolderError>& failure) {
     }
     Drive1->showVolumeOf(Dir1->Path());
     m_services.messages.show(FolderErrorText(*failure), MessageIcon::Critical);
+}
+
+void Form1::Form_Load() {
+    ShowGreeting(m_services.messages);
+}
+
+void Form1::Form_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/,
+                           QPointF position) {
+    // The snap runs when the release ends the drag.
+    m_drag.StartWindowDrag(mapToGlobal(position));
+}
+
+void Form1::Label3_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/,
+                             QPointF /*position*/) {
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void Form1::Label4_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/,
+                             QPointF /*position*/) {
+    // Leaves every event loop: exec() returns 0, and main returns it.
+    QCoreApplication::exit(0);
+}
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+    // Only the background: a press on a control is the control's.
+    if (childAt(event->position().toPoint()) == nullptr) {
+        Form_MouseDown(event->button(), event->modifiers(), event->position());
+    }
 }
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {

@@ -7,6 +7,7 @@
 #include "window/FolderListing.h"
 #include "window/FormServices.h"
 #include "window/VolumeFolders.h"
+#include "window/WindowDrag.h"
 
 namespace trovik {
 
@@ -38,9 +39,19 @@ public:
     void Dir1_Change();
     // Scans the file selected in the file list.
     void Label1_Click();
+    // Shows the greeting; run once, before the window is first shown.
+    void Form_Load();
+    // A press on the background: the window follows the pointer, and is pulled flush against the
+    // edges of its screen that it is dropped near or beyond when the button is released.
+    void Form_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
+    // A press on the "-" hot-spot: minimises the window.
+    void Label3_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
+    // A press on the "X" hot-spot: ends the program at once, with status 0.
+    void Label4_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
     [[nodiscard]] const FormServices& services() const { return m_services; }
 
@@ -56,6 +67,7 @@ private:
     FormServices m_services;
     VolumeFolders m_volumeFolders;
     QPixmap m_face;
+    WindowDrag m_drag{*this};
 };
 
 }  // namespace trovik

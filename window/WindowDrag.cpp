@@ -11,11 +11,12 @@
 #include <string_view>
 
 #include "window/EdgeSnap.h"
+#include "window/Layout.h"
 
 namespace trovik {
 namespace {
 
-constexpr float TwipsPerPixel = 15.0F;
+constexpr auto TwipsPerPixel = static_cast<float>(layout::TwipsPerPixel);
 
 bool onWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
@@ -53,11 +54,15 @@ QScreen* screenHolding(const QWidget& window) {
 
 }  // namespace
 
-WindowDrag::WindowDrag(QWidget& window) : QObject(&window), m_window(window) {
+WindowDrag::WindowDrag(QWidget& window) : m_window(window) {
     m_window.installEventFilter(this);
 }
 
-void WindowDrag::start(QPointF globalPress) {
+WindowDrag::~WindowDrag() {
+    m_window.removeEventFilter(this);
+}
+
+void WindowDrag::StartWindowDrag(QPointF globalPress) {
     if (onWayland()) {
         if (QWindow* handle = m_window.windowHandle()) {
             handle->startSystemMove();

@@ -23,9 +23,12 @@ class WindowDrag final : public QObject {
 public:
     // Watches the window's mouse events; the window must outlive this object.
     explicit WindowDrag(QWidget& window);
+    ~WindowDrag() override;
+    WindowDrag(const WindowDrag&) = delete;
+    WindowDrag& operator=(const WindowDrag&) = delete;
 
     // Starts a drag from a press at globalPress, in the window's logical pixels.
-    void start(QPointF globalPress);
+    void StartWindowDrag(QPointF globalPress);
 
     bool active() const { return m_pressOffset.has_value(); }
 

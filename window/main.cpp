@@ -7,8 +7,10 @@
 #include "platform/qt/QtMessageBoxService.h"
 #include "platform/qt/QtVolumeService.h"
 #include "window/Form1.h"
+#include "window/WindowDrag.h"
 
 int main(int argc, char* argv[]) {
+    trovik::PreferXWayland();
     if (const auto why = trovik::missingDisplay()) {
         std::cerr << "trovik: " << *why << '\n';
         return 1;
@@ -19,6 +21,7 @@ int main(int argc, char* argv[]) {
     std::error_code noWorkingFolder;  // then the lists start at the root
     trovik::Form1 form({messages, trovik::systemFileService(), volumes,
                         std::filesystem::current_path(noWorkingFolder)});
+    form.Form_Load();
     form.show();
     return QApplication::exec();
 }

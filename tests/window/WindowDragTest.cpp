@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "window/WindowDrag.h"
@@ -26,7 +27,7 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (event->position().x() >= 20) {
-            m_drag.start(event->globalPosition());
+            m_drag.StartWindowDrag(event->globalPosition());
         }
     }
 
@@ -34,26 +35,35 @@ private:
     WindowDrag m_drag;
 };
 
-class WindowDragTest : public testing::Test {
-protected:
-    // Two screens side by side: an 800 by 600 primary and a 1024 by 768 one to its right.
-    static void SetUpTestSuite() {
-        if (s_application) {
-            return;
-        }
+// The application, on Qt's offscreen platform with two screens side by side: an 800 by 600
+// primary and a 1024 by 768 one to its right. It goes before the program's statics do.
+class TwoScreens final : public testing::Environment {
+public:
+    void SetUp() override {
         ASSERT_EQ(QApplication::instance(), nullptr) << "these tests set up the screens themselves";
-        ASSERT_TRUE(s_screens.open());
-        s_screens.write(R"({"windowFrameMargins": false, "screens": [
+        ASSERT_TRUE(m_screens.open());
+        m_screens.write(R"({"windowFrameMargins": false, "screens": [
             {"name": "left", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96},
             {"name": "right", "x": 800, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96}]})");
-        s_screens.close();
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + s_screens.fileName().toLocal8Bit());
-        static int argc = 1;
-        static char name[] = "trovik_window_drag_tests";
-        static char* argv[] = {name, nullptr};
-        s_application = std::make_unique<QApplication>(argc, argv);
+        m_screens.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + m_screens.fileName().toLocal8Bit());
+        m_application = std::make_unique<QApplication>(m_argc, m_argv.data());
     }
+    void TearDown() override { m_application.reset(); }
 
+private:
+    QTemporaryFile m_screens;
+    int m_argc = 1;
+    char m_name[25] = "trovik_window_drag_tests";
+    std::array<char*, 2> m_argv{m_name, nullptr};
+    std::unique_ptr<QApplication> m_application;
+};
+
+[[maybe_unused]] const testing::Environment* const twoScreens =
+    testing::AddGlobalTestEnvironment(new TwoScreens);
+
+class WindowDragTest : public testing::Test {
+protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
         ASSERT_EQ(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 600));
@@ -78,13 +88,8 @@ protected:
         QApplication::sendEvent(&m_window, &event);
     }
 
-    static QTemporaryFile s_screens;
-    static std::unique_ptr<QApplication> s_application;
     DraggedWindow m_window;
 };
-
-QTemporaryFile WindowDragTest::s_screens;
-std::unique_ptr<QApplication> WindowDragTest::s_application;
 
 TEST_F(WindowDragTest, WindowFollowsThePointerKeepingThePressPoint) {
     press({400, 210});
@@ -167,7 +172,7 @@ TEST_F(WindowDragTest, PressThatStartsNoDragEndsALostOne) {
     moveTo({450, 260});
     release({450, 260});
     // A drag whose release was lost; the next press lands where it starts no drag.
-    m_window.drag().start({450, 260});
+    m_window.drag().StartWindowDrag({450, 260});
     press({355, 255});
     EXPECT_FALSE(m_window.drag().active());
     moveTo({500, 300});
