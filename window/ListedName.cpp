@@ -12,16 +12,27 @@ QString displayText(const std::filesystem::path& path) {
 }
 
 std::vector<ListedName> sortedForDisplay(std::vector<std::filesystem::path> names) {
-    std::vector<ListedName> listed;
-    listed.reserve(names.size());
+    // Each name is decoded and case-folded once; the sort then compares the folded texts.
+    struct Keyed {
+        QString folded;
+        ListedName listed;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
     for (auto& name : names) {
         QString text = displayText(name);
-        listed.push_back({std::move(name), std::move(text)});
+        QString folded = text.toCaseFolded();
+        keyed.push_back({std::move(folded), {std::move(name), std::move(text)}});
     }
-    std::ranges::sort(listed, [](const ListedName& a, const ListedName& b) {
-        const int order = a.text.compare(b.text, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a.name.native() < b.name.native();
+    std::ranges::sort(keyed, [](const Keyed& a, const Keyed& b) {
+        const int order = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
+        return order != 0 ? order < 0 : a.listed.name.native() < b.listed.name.native();
     });
+    std::vector<ListedName> listed;
+    listed.reserve(keyed.size());
+    for (Keyed& entry : keyed) {
+        listed.push_back(std::move(entry.listed));
+    }
     return listed;
 }
 

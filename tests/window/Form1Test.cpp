@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QImage>
+#include <QScreen>
+#include <QTest>
+
+#include "FormFixture.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
+#include "window/FormLabel.h"
+
+namespace trovik {
+namespace {
+
+class Form1Layout : public test::FormFixture {
+protected:
+    void SetUp() override {
+        volumes.volumes = {{disk.path(), "DISK"}};
+        disk.write("folder/file.txt", "x");
+        makeForm(disk.path() / "folder");
+    }
+};
+
+struct Place {
+    const char* name;
+    QWidget* control;
+    QRect pixels;
+};
+
+// Each control where the form's layout in twips puts it, at 15 twips a pixel.
+TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixels) {
+    const Place places[] = {
+        {"Drive1", form->Drive1, {10, 32, 122, 16}},
+        {"Dir1", form->Dir1, {10, 54, 122, 156}},
+        {"File1", form->File1, {138, 32, 116, 142}},
+        {"Label1", form->Label1, {144, 183, 104, 23}},
+        {"Label2", form->Label2, {146, 185, 104, 23}},
+        {"Label3", form->Label3, {237, 4, 10, 14}},
+        {"Label4", form->Label4, {249, 4, 10, 14}},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        EXPECT_EQ(place.control->geometry(), place.pixels);
+        EXPECT_EQ(place.control->parentWidget(), form.get());
+    }
+}
+
+TEST_F(Form1Layout, WindowIsAFixedBorderlessPictureWithTheApplicationTitle) {
+    EXPECT_EQ(form->size(), QSize(265, 220));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(form->isWindow());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("trovik by -zelvo-"));
+    EXPECT_FALSE(form->windowIcon().isNull());
+}
+
+TEST_F(Form1Layout, WindowIsCentredOnItsScreen) {
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    const QPoint offset = form->frameGeometry().center() - form->screen()->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+}
+
+TEST_F(Form1Layout, CaptionLiesAboveItsShadowAndNothingElseOverlaps) {
+    // Where the two captions overlap, the white one is on top; its shadow shows only in the
+    // strips right of and below it.
+    EXPECT_EQ(form->childAt(150, 190), form->Label1);
+    EXPECT_EQ(form->childAt(247, 190), form->Label1);
+    EXPECT_EQ(form->childAt(248, 190), form->Label2);
+    EXPECT_EQ(form->childAt(150, 206), form->Label2);
+    EXPECT_EQ(form->childAt(240, 10), form->Label3);
+    EXPECT_EQ(form->childAt(252, 10), form->Label4);
+    EXPECT_EQ(form->childAt(100, 10), nullptr);  // the painted title is the window itself
+    const QWidget* controls[] = {form->Drive1, form->Dir1,   form->File1,
+                                 form->Label1, form->Label3, form->Label4};
+    for (const QWidget* a : controls) {
+        for (const QWidget* b : controls) {
+            EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                << a->metaObject()->className() << " overlaps " << b->metaObject()->className();
+        }
+    }
+}
+
+TEST_F(Form1Layout, HotSpotsAreEmptyAndTransparent) {
+    for (const FormLabel* label : {form->Label3, form->Label4}) {
+        EXPECT_TRUE(label->text().isEmpty());
+        EXPECT_FALSE(label->autoFillBackground());
+    }
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("Scan File!"));
+    EXPECT_EQ(form->Label2->text(), QStringLiteral("Scan File!"));
+}
+
+TEST_F(Form1Layout, OnlyTheListsTakeFocusStartingWithTheDriveList) {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(QApplication::focusWidget(), form->Drive1);
+
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(visited, (std::vector<QWidget*>{form->Dir1, form->File1, form->Drive1, form->Dir1}));
+    for (const FormLabel* label : {form->Label1, form->Label2, form->Label3, form->Label4}) {
+        EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+TEST_F(Form1Layout, FontsAreTheSmallBoldFixedFaceAndTheBoldItalicCaptionFace) {
+    for (QWidget* list : std::initializer_list<QWidget*>{form->Drive1, form->Dir1, form->File1}) {
+        const QFontInfo font(list->font());
+        EXPECT_TRUE(font.fixedPitch()) << font.family().toStdString();
+        EXPECT_TRUE(font.bold());
+        EXPECT_FALSE(font.italic());
+        EXPECT_EQ(font.pixelSize(), 8);
+    }
+    for (FormLabel* label : {form->Label1, form->Label2}) {
+        const QFontInfo font(label->font());
+        EXPECT_TRUE(font.family() == "Arial" || font.family() == "Liberation Sans")
+            << font.family().toStdString();
+        EXPECT_TRUE(font.bold());
+        EXPECT_TRUE(font.italic());
+        EXPECT_EQ(font.pixelSize(), 21);
+    }
+}
+
+// The rendered window, read in form pixels whatever the screen's scale.
+class RenderedForm {
+public:
+    explicit RenderedForm(Form1& form) : m_image(form.grab().toImage()) {
+        m_scale = m_image.devicePixelRatio();
+    }
+    [[nodiscard]] double scale() const { return m_scale; }
+    [[nodiscard]] QSize size() const { return m_image.size(); }
+    // The colour in the middle of the form pixel (x, y).
+    [[nodiscard]] QColor at(int x, int y) const {
+        return m_image.pixelColor(static_cast<int>((x + 0.5) * m_scale),
+                                  static_cast<int>((y + 0.5) * m_scale));
+    }
+
+private:
+    QImage m_image;
+    double m_scale = 1.0;
+};
+
+int brightness(const QColor& colour) {
+    return qGray(colour.rgb());
+}
+
+class Form1Picture : public Form1Layout {
+protected:
+    void SetUp() override {
+        Form1Layout::SetUp();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+};
+
+TEST_F(Form1Picture, CoversTheWholeWindowAtTheScreensScale) {
+    const RenderedForm picture(*form);
+    const double scale = form->devicePixelRatioF();
+    EXPECT_EQ(picture.scale(), scale);
+    EXPECT_EQ(picture.size(), QSize(265, 220) * scale);
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") == QStringLiteral("2")) {
+        EXPECT_EQ(scale, 2.0);
+    }
+    EXPECT_GT(brightness(picture.at(0, 100)), 150);  // the light grey frame
+    EXPECT_GT(brightness(picture.at(264, 100)), 150);
+    EXPECT_LT(brightness(picture.at(135, 215)), 90);  // the dark field
+}
+
+TEST_F(Form1Picture, TitleBarIsDarkWhereNoTitleOrGlyphIsPainted) {
+    const RenderedForm picture(*form);
+    for (int x = 150; x < 236; ++x) {
+        for (const int y : {5, 11, 17}) {
+            ASSERT_LT(brightness(picture.at(x, y)), 40) << x << "," << y;
+        }
+    }
+    EXPECT_GT(brightness(picture.at(130, 20)), 150);  // the light band under the bar
+}
+
+TEST_F(Form1Picture, GlyphsLieInsideTheirHotSpots) {
+    const RenderedForm picture(*form);
+    const QRect minus = form->Label3->geometry();
+    const QRect cross = form->Label4->geometry();
+    int inMinus = 0;
+    int inCross = 0;
+    for (int x = 200; x < 262; ++x) {
+        for (int y = 4; y <= 18; ++y) {
+            if (brightness(picture.at(x, y)) < 128) {
+                continue;
+            }
+            inMinus += minus.contains(x, y) ? 1 : 0;
+            inCross += cross.contains(x, y) ? 1 : 0;
+            EXPECT_TRUE(minus.contains(x, y) || cross.contains(x, y))
+                << "bright pixel outside the hot-spots at " << x << "," << y;
+        }
+    }
+    EXPECT_GE(inMinus, 5);  // a bar of at least five pixels
+    EXPECT_GE(inCross, 9);  // two strokes
+}
+
+TEST_F(Form1Picture, CaptionIsWhiteOverItsBlackShadow) {
+    const RenderedForm picture(*form);
+    const QRect caption = form->Label1->geometry();
+    int white = 0;
+    int shadowed = 0;
+    for (int y = caption.top(); y <= caption.bottom(); ++y) {
+        for (int x = caption.left(); x <= caption.right(); ++x) {
+            if (brightness(picture.at(x, y)) < 240) {
+                continue;
+            }
+            ++white;
+            const QColor below = picture.at(x + 2, y + 2);
+            shadowed += brightness(below) < 16 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 150);
+    // Where the white stroke ends, its black copy two pixels right and down shows.
+    EXPECT_GT(shadowed, white / 10) << white;
+}
+
+}  // namespace
+}  // namespace trovik

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <optional>
+
+#include "platform/qt/Display.h"
+#include "platform/qt/QtMessageBoxService.h"
+#include "platform/qt/QtVolumeService.h"
+#include "window/VolumeFolders.h"
+
+namespace trovik {
+namespace {
+
+// What the box showed, read while it was up; the box is then dismissed with its OK button.
+struct SeenBox {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    Qt::TextFormat format = Qt::AutoText;
+    bool modal = false;
+    int labelHeight = 0;
+};
+
+std::optional<SeenBox> showAndDismiss(std::string_view text, MessageIcon icon) {
+    std::optional<SeenBox> seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        seen = SeenBox{box->text(),
+                       box->windowTitle(),
+                       box->icon(),
+                       static_cast<int>(box->buttons().size()),
+                       box->textFormat(),
+                       box->isModal(),
+                       label != nullptr ? label->sizeHint().height() : 0};
+        box->button(QMessageBox::Ok)->click();
+    });
+    QtMessageBoxService().show(text, icon);
+    return seen;
+}
+
+TEST(QtMessageBoxService, ShowsAModalBoxWithOneOkButtonTheIconAndTheTitle) {
+    const struct {
+        MessageIcon icon;
+        QMessageBox::Icon shown;
+    } cases[] = {{MessageIcon::Critical, QMessageBox::Critical},
+                 {MessageIcon::Information, QMessageBox::Information}};
+    for (const auto& c : cases) {
+        const auto seen = showAndDismiss("setup.exe is CLEAN!", c.icon);
+        ASSERT_TRUE(seen.has_value()) << "no box came up";
+        EXPECT_EQ(seen->text, QStringLiteral("setup.exe is CLEAN!"));
+        EXPECT_EQ(seen->title, QStringLiteral("trovik by -zelvo-"));
+        EXPECT_EQ(seen->icon, c.shown);
+        EXPECT_EQ(seen->buttons, 1);
+        EXPECT_TRUE(seen->modal);
+    }
+}
+
+TEST(QtMessageBoxService, CarriageReturnsBreakTheLine) {
+    const auto oneLine = showAndDismiss("first", MessageIcon::Information);
+    const auto threeLines = showAndDismiss("first\r\rthird", MessageIcon::Information);
+    ASSERT_TRUE(oneLine && threeLines);
+    EXPECT_EQ(threeLines->text, QStringLiteral("first\n\nthird"));
+    EXPECT_GE(threeLines->labelHeight, 2 * oneLine->labelHeight);
+}
+
+TEST(QtMessageBoxService, ANameThatLooksLikeMarkupIsShownAsItIs) {
+    const auto seen = showAndDismiss("<b>x</b>.exe is CLEAN!", MessageIcon::Information);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->format, Qt::PlainText);
+    EXPECT_EQ(seen->text, QStringLiteral("<b>x</b>.exe is CLEAN!"));
+}
+
+TEST(MessageBoxText, DecodesNamesAsTheSystemDoes) {
+    EXPECT_EQ(messageBoxText("caf\xc3\xa9.exe is CLEAN!"), QStringLiteral("café.exe is CLEAN!"));
+    EXPECT_EQ(messageBoxText("a\r\nb\rc"), QStringLiteral("a\nb\nc"));
+    // Bytes that are not UTF-8 cannot be shown as they are, but the rest of the text is.
+    const QString latin1 = messageBoxText("caf\xe9.exe is a PASSWORD STEALER!");
+    EXPECT_TRUE(latin1.startsWith(QStringLiteral("caf")));
+    EXPECT_TRUE(latin1.endsWith(QStringLiteral(".exe is a PASSWORD STEALER!")));
+}
+
+TEST(IsUserVolume, KeepsRealFileSystemsAndLeavesOutPseudoOnes) {
+    const struct {
+        const char* type;
+        const char* mountPoint;
+        bool user;
+    } cases[] = {
+        {"ext4", "/", true},
+        {"overlay", "/", true},
+        {"ext4", "/home", true},
+        {"vfat", "/media/u/STICK", true},
+        {"vfat", "/run/media/u/STICK", true},
+        {"nfs4", "/srv/share", true},
+        {"proc", "/proc", false},
+        {"sysfs", "/sys", false},
+        {"cgroup2", "/sys/fs/cgroup", false},
+        {"devpts", "/dev/pts", false},
+        {"tmpfs", "/run", false},
+        {"tmpfs", "/dev/shm", false},
+        {"ext4", "/run/user/1000", false},
+        {"mqueue", "/dev/mqueue", false},
+        {"ext4", "/proc/driver/x", false},
+        {"squashfs", "/snap/core/1", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isUserVolume(c.type, c.mountPoint), c.user) << c.type << " " << c.mountPoint;
+    }
+}
+
+TEST(TidyVolumes, SortsKeepsTheLastMountOfAPointAndPutsTheRootFirst) {
+    const std::vector<Volume> tidy =
+        tidyVolumes({{"/media/b", "OLD"}, {"/home", ""}, {"/media/b", "NEW"}});
+    EXPECT_EQ(tidy, (std::vector<Volume>{{"/", ""}, {"/home", ""}, {"/media/b", "NEW"}}));
+}
+
+TEST(QtVolumeService, ListsTheRootFirstAndNoPseudoFileSystem) {
+    const std::vector<Volume> volumes = QtVolumeService().mountedVolumes();
+    ASSERT_FALSE(volumes.empty());
+    EXPECT_EQ(volumes.front().root, "/");
+    for (const Volume& volume : volumes) {
+        EXPECT_FALSE(volume.root.native().starts_with("/proc")) << volume.root;
+        EXPECT_FALSE(volume.root.native().starts_with("/sys")) << volume.root;
+        EXPECT_TRUE(std::filesystem::is_directory(volume.root)) << volume.root;
+    }
+}
+
+TEST(MissingDisplay, TellsWhenNoDisplayCanBeReached) {
+    const struct {
+        const char* platform;
+        const char* display;
+        const char* wayland;
+        bool missing;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, true},      {nullptr, "", "", true},
+        {nullptr, ":0", nullptr, false},        {nullptr, nullptr, "wayland-0", false},
+        {"offscreen", nullptr, nullptr, false}, {"xcb", nullptr, "wayland-0", true},
+        {"wayland", ":0", nullptr, true},       {"xcb", ":1", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(missingDisplay(c.platform, c.display, c.wayland).has_value(), c.missing)
+            << (c.platform ? c.platform : "-") << " " << (c.display ? c.display : "-") << " "
+            << (c.wayland ? c.wayland : "-");
+    }
+}
+
+TEST(VolumeFolders, EachVolumeStartsAtItsRootAndTheWorkingVolumeAtTheWorkingFolder) {
+    VolumeFolders folders({{"/home", ""}, {"/media/usb", "STICK"}, {"/media/usb/inner", ""}},
+                          "/home/u/work/");
+    ASSERT_EQ(folders.volumes().size(), 4U);  // the root is added
+    EXPECT_EQ(folders.volumes()[0].root, "/");
+    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/home")), "/home/u/work");
+    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/media/usb")), "/media/usb");
+
+    const struct {
+        const char* folder;
+        const char* volume;
+    } cases[] = {{"/", "/"},
+                 {"/etc", "/"},
+                 {"/homework", "/"},  // a name that merely begins like a mount point
+                 {"/home", "/home"},
+                 {"/home/u/../v", "/home"},
+                 {"/media/usb/inner/x", "/media/usb/inner"},
+                 {"/media/usb/innerx", "/media/usb"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(folders.volumes()[folders.volumeOf(c.folder)].root, c.volume) << c.folder;
+    }
+
+    folders.remember("/media/usb/photos/");
+    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/media/usb")), "/media/usb/photos");
+    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/home")), "/home/u/work");
+}
+
+}  // namespace
+}  // namespace trovik
