@@ -10,7 +10,7 @@ trap 'rm -rf "$dest"' EXIT
 
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 root=$dest/usr
-id=org.trovik.Trovik
+id=org.trovik.trovik
 
 expected=(
     bin/trovik
