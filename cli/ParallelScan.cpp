@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "scan/ScanFile.h"
@@ -22,12 +23,15 @@ ScanVerdict verdictFor(const Target& target, FileService& files) {
 void ScanInOrder(const std::vector<Target>& targets, unsigned threads, FileService& files,
                  const VerdictSink& sink) {
     const std::size_t count = targets.size();
-    if (threads <= 1 || count <= 1) {
+    const auto scanHere = [&] {
         for (const auto& target : targets) {
             if (!sink(target, verdictFor(target, files))) {
                 return;
             }
         }
+    };
+    if (threads <= 1 || count <= 1) {
+        scanHere();
         return;
     }
 
@@ -54,7 +58,15 @@ void ScanInOrder(const std::vector<Target>& targets, unsigned threads, FileServi
     std::vector<std::jthread> pool;
     pool.reserve(workers);
     for (unsigned t = 0; t < workers; ++t) {
-        pool.emplace_back(work);
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // the system gives no more threads (a limit on processes): use those it gave
+        }
+    }
+    if (pool.empty()) {
+        scanHere();
+        return;
     }
 
     for (std::size_t i = 0; i < count; ++i) {

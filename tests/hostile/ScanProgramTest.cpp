@@ -109,45 +109,76 @@ INSTANTIATE_TEST_SUITE_P(
                     2}),
     [](const auto& param) { return std::string(param.param.name); });
 
-// A file its owner cannot read. Root reads everything, so as root the program runs as the
-// unprivileged user "nobody" through setpriv, from a copy that user may run.
-TEST(ScanProgramAsUser, FileWithoutReadPermissionIsReportedNotClean) {
+// The program as an unprivileged user: root reads every file and ignores limits on processes, so
+// as root it runs as "nobody" through setpriv, from a copy in a folder that user may enter.
+class ScanProgramAsUser : public testing::Test {
+protected:
     test::TempDir dir;
-    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
-                                    fs::perms::group_exec | fs::perms::others_read |
-                                    fs::perms::others_exec);
-    const auto program = dir / "trovik-scan";
-    fs::copy_file(TROVIK_SCAN_PROGRAM, program);
-    fs::permissions(program, fs::perms::owner_all | fs::perms::others_read |
-                                 fs::perms::others_exec | fs::perms::group_read |
-                                 fs::perms::group_exec);
-    fs::permissions(dir.write("secret.exe", "SEXSTORY"), fs::perms::none);
-    fs::permissions(dir.write("open.txt", "x"), fs::perms::owner_read | fs::perms::others_read);
+    std::vector<std::string> command;  // what runs the program as the user
 
-    std::vector<std::string> argv{program};
-    if (::geteuid() == 0) {
-        const char* setpriv = "/usr/bin/setpriv";
-        if (::access(setpriv, X_OK) != 0) {
-            GTEST_SKIP() << "running as root without " << setpriv
-                         << ": no way to run the program as an unprivileged user";
+    void SetUp() override {
+        const auto shared = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec;
+        fs::permissions(dir.path(), shared);
+        const auto program = dir / "trovik-scan";
+        fs::copy_file(TROVIK_SCAN_PROGRAM, program);
+        fs::permissions(program, shared);
+        fs::permissions(dir.write("open.txt", "x"), fs::perms::owner_read | fs::perms::others_read);
+
+        command = {program};
+        if (::geteuid() == 0) {
+            const char* setpriv = "/usr/bin/setpriv";
+            if (::access(setpriv, X_OK) != 0) {
+                GTEST_SKIP() << "running as root without " << setpriv
+                             << ": no way to run the program as an unprivileged user";
+            }
+            command = {setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", program};
         }
-        argv = {setpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", program};
-    }
-    // First a file the user can read: proves the program ran as that user at all.
-    auto control = argv;
-    control.push_back("open.txt");
-    const auto readable = test::runProgram(control, dir.path(), TimeBound);
-    if (readable.out != "open.txt: CLEAN\n") {
-        GTEST_SKIP() << "the unprivileged user cannot run " << program << " in " << dir.path()
-                     << " (status " << readable.status << ": " << readable.err << ")";
+        // A file the user can read proves that the program runs as that user at all.
+        const auto control = run({"open.txt"});
+        if (control.out != "open.txt: CLEAN\n") {
+            GTEST_SKIP() << "the unprivileged user cannot run " << program << " in " << dir.path()
+                         << " (status " << control.status << ": " << control.err << ")";
+        }
     }
 
-    argv.insert(argv.end(), {"open.txt", "secret.exe"});
-    const auto run = test::runProgram(argv, dir.path(), TimeBound);
-    ASSERT_FALSE(run.hung);
-    EXPECT_EQ(run.out, "open.txt: CLEAN\n");
-    EXPECT_EQ(run.err, "trovik-scan: secret.exe: Permission denied\n");
-    EXPECT_EQ(run.status, 2);
+    test::ProgramRun run(const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& prefix = {}) {
+        std::vector<std::string> argv = prefix;
+        argv.insert(argv.end(), command.begin(), command.end());
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        return test::runProgram(argv, dir.path(), TimeBound);
+    }
+};
+
+TEST_F(ScanProgramAsUser, FileWithoutReadPermissionIsReportedNotClean) {
+    fs::permissions(dir.write("secret.exe", "SEXSTORY"), fs::perms::none);
+    const auto result = run({"open.txt", "secret.exe"});
+    ASSERT_FALSE(result.hung);
+    EXPECT_EQ(result.out, "open.txt: CLEAN\n");
+    EXPECT_EQ(result.err, "trovik-scan: secret.exe: Permission denied\n");
+    EXPECT_EQ(result.status, 2);
+}
+
+// A limit on the user's processes refuses some or all of the threads asked for with -j: the scan
+// goes on with the threads it got, or on the main thread alone, and never aborts.
+TEST_F(ScanProgramAsUser, ThreadsTheSystemRefusesAreDoneWithout) {
+    std::string expected;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "tree/f" + std::to_string(100 + i);
+        dir.write(name, i % 10 == 3 ? "SEXSTORY" : "x");
+        expected += name + (i % 10 == 3 ? ": PASSWORD STEALER\n" : ": CLEAN\n");
+    }
+    fs::permissions(dir / "tree",
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    for (const char* limit : {"--nproc=1", "--nproc=2", "--nproc=3"}) {
+        SCOPED_TRACE(limit);
+        const auto result = run({"-r", "-j", "16", "tree"}, {"/usr/bin/prlimit", limit});
+        ASSERT_FALSE(result.hung);
+        EXPECT_EQ(result.out, expected);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.status, 1);
+    }
 }
 
 }  // namespace
