@@ -160,6 +160,20 @@ TEST_F(ScanProgramAsUser, FileWithoutReadPermissionIsReportedNotClean) {
     EXPECT_EQ(result.status, 2);
 }
 
+TEST_F(ScanProgramAsUser, FolderWithoutReadPermissionInAWalkIsReported) {
+    const auto others = fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec;
+    dir.write("tree/a.txt", "x");
+    dir.write("tree/locked/inside.exe", "SEXSTORY");
+    dir.write("tree/z.txt", "x");
+    fs::permissions(dir / "tree", others);
+    fs::permissions(dir / "tree/locked", fs::perms::owner_all);
+    const auto result = run({"-r", "tree"});
+    ASSERT_FALSE(result.hung);
+    EXPECT_EQ(result.out, "tree/a.txt: CLEAN\ntree/z.txt: CLEAN\n");
+    EXPECT_EQ(result.err, "trovik-scan: tree/locked: Permission denied\n");
+    EXPECT_EQ(result.status, 2);
+}
+
 // A limit on the user's processes refuses some or all of the threads asked for with -j: the scan
 // goes on with the threads it got, or on the main thread alone, and never aborts.
 TEST_F(ScanProgramAsUser, ThreadsTheSystemRefusesAreDoneWithout) {
