@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-#include <cstdlib>
 #include <string_view>
 
 #include "window/EdgeSnap.h"
@@ -148,8 +147,9 @@ bool ShouldPreferXWayland(const char* platform, const char* display, const char*
 }
 
 void PreferXWayland() {
-    if (ShouldPreferXWayland(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                             std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"))) {
+    if (ShouldPreferXWayland(qgetenv("QT_QPA_PLATFORM").constData(), qgetenv("DISPLAY").constData(),
+                             qgetenv("WAYLAND_DISPLAY").constData(),
+                             qgetenv("XDG_SESSION_TYPE").constData())) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 }

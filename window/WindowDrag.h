@@ -54,7 +54,7 @@ void SnapWindowToScreenEdges(QWidget& window);
 void PreferXWayland();
 
 // The same decision from the values of QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY and
-// XDG_SESSION_TYPE (null when unset).
+// XDG_SESSION_TYPE (null or empty when unset).
 bool ShouldPreferXWayland(const char* platform, const char* display, const char* waylandDisplay,
                           const char* sessionType);
 

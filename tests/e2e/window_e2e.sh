@@ -150,6 +150,8 @@ click_at() {
 
 # --- the test -----------------------------------------------------------------------------------
 
+# Under LeakSanitizer, leaks inside the system libraries are passed over.
+export LSAN_OPTIONS="suppressions=$(dirname "$(readlink -f "$0")")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 mkdir "$work/folder"
 (cd "$work/folder" && exec env QT_QPA_PLATFORM=xcb "$binary") >"$work/trovik.log" 2>&1 &
 trovik_pid=$!

@@ -18,12 +18,6 @@ TEST(GreetingText, IsTheThreeParagraphsCharacterForCharacter) {
     EXPECT_EQ(GreetingText(), expected);
 }
 
-TEST(GreetingText, BreaksLinesWithCarriageReturnsAlone) {
-    const std::string text = GreetingText();
-    EXPECT_EQ(text.find('\n'), std::string::npos);
-    EXPECT_EQ(text.rfind("\r\r-zelvo"), text.size() - 8);
-}
-
 struct Shown {
     std::string text;
     MessageIcon icon;

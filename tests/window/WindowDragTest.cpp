@@ -201,10 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
     Sessions, ShouldPreferXWaylandTest,
     testing::Values(
         PlatformCase{"WaylandWithXWayland", nullptr, ":0", "wayland-0", "wayland", true},
-        PlatformCase{"WaylandDisplayAlone", nullptr, ":0", "wayland-0", nullptr, true},
         PlatformCase{"WaylandSessionTypeAlone", nullptr, ":0", nullptr, "wayland", true},
         PlatformCase{"WaylandWithoutXWayland", nullptr, nullptr, "wayland-0", "wayland", false},
-        PlatformCase{"EmptyDisplayIsNoXWayland", nullptr, "", "wayland-0", "wayland", false},
         PlatformCase{"X11Session", nullptr, ":0", nullptr, "x11", false},
         PlatformCase{"PlatformChosenExplicitly", "wayland", ":0", "wayland-0", "wayland", false},
         PlatformCase{"EmptyPlatformIsNoChoice", "", ":0", "wayland-0", "wayland", true}),
