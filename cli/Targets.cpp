@@ -81,7 +81,12 @@ std::vector<Target> CollectTargets(const std::vector<fs::path>& arguments, bool 
             if (recursive) {
                 walk(argument, targets);
             } else {
+#ifdef _WIN32
+                // The system category holds Win32 numbers there, not errno values.
+                targets.push_back({argument, std::make_error_code(std::errc::is_a_directory)});
+#else
                 targets.push_back({argument, std::error_code(EISDIR, std::system_category())});
+#endif
             }
         } else if (type == fs::file_type::regular) {
             targets.push_back({argument, {}});

@@ -11,6 +11,11 @@ enum class FileError {
 
 const std::error_category& fileErrorCategory() noexcept;
 
+#ifdef _WIN32
+// Win32 error numbers (GetLastError), with the system's texts in UTF-8.
+const std::error_category& windowsErrorCategory() noexcept;
+#endif
+
 inline std::error_code make_error_code(FileError error) noexcept {
     return {static_cast<int>(error), fileErrorCategory()};
 }

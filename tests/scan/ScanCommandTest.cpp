@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/io/FileErrors.h"
 #include "scan/ScanCommand.h"
 #include "support/FakeFileService.h"
 #include "support/TempDir.h"
@@ -120,8 +121,13 @@ TEST(ScanCommandOnDisk, VanishedFileAndFolder) {
     ScanCommand({dir.path(), "vanished.exe", 0}, messages, systemFileService());
     ScanCommand({dir.path(), "sub", 1}, messages, systemFileService());
     ASSERT_EQ(messages.shown.size(), 2U);
-    EXPECT_EQ(messages.shown[0].text,
-              "vanished.exe could not be scanned!\r\rNo such file or directory");
+#ifdef _WIN32
+    // ERROR_FILE_NOT_FOUND, in the words of the system at hand.
+    const std::string vanished = std::error_code(2, windowsErrorCategory()).message();
+#else
+    const std::string vanished = "No such file or directory";
+#endif
+    EXPECT_EQ(messages.shown[0].text, "vanished.exe could not be scanned!\r\r" + vanished);
     EXPECT_EQ(messages.shown[1].text, "sub could not be scanned!\r\rIs a directory");
 }
 

@@ -1,8 +1,19 @@
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 
@@ -52,6 +63,11 @@ TEST_F(ScanWindowTest, LargeAndSparseFilesAreScannedLikeAnyLongFile) {
     EXPECT_EQ(scanReal(path).kind, Kind::PasswordStealer);
 }
 
+TEST_F(ScanWindowTest, NameOutsideAsciiIsScanned) {
+    const auto path = dir.write(u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe", "SEXSTORY");
+    EXPECT_EQ(scanReal(path).kind, Kind::PasswordStealer);
+}
+
 TEST_F(ScanWindowTest, ReadOnlyFileIsScanned) {
     const auto path = dir.write("readonly", "SOFTWARE\\Borland\\Delphi\\RTL");
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
@@ -71,6 +87,11 @@ protected:
     }
 };
 
+TEST_F(UnreadableTest, Folder) {
+    expectUnreadable(dir.path(), test::systemError(EISDIR));
+}
+
+#ifndef _WIN32
 TEST_F(UnreadableTest, MissingFile) {
     expectUnreadable(dir / "gone", test::systemError(ENOENT));
 }
@@ -84,10 +105,6 @@ TEST_F(UnreadableTest, LoopOfLinks) {
     std::filesystem::create_symlink(dir / "b", dir / "a");
     std::filesystem::create_symlink(dir / "a", dir / "b");
     expectUnreadable(dir / "a", test::systemError(ELOOP));
-}
-
-TEST_F(UnreadableTest, Folder) {
-    expectUnreadable(dir.path(), test::systemError(EISDIR));
 }
 
 TEST_F(UnreadableTest, FifoWithoutWriterDoesNotBlock) {
@@ -112,6 +129,104 @@ TEST_F(UnreadableTest, Socket) {
     expectUnreadable(dir / "socket", test::systemError(ENXIO));
     ::close(fd);
 }
+#else
+std::error_code windowsError(DWORD value) {
+    return {static_cast<int>(value), windowsErrorCategory()};
+}
+
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : m_handle(handle) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() {
+        if (valid()) {
+            ::CloseHandle(m_handle);
+        }
+    }
+    [[nodiscard]] bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_handle;
+};
+
+TEST_F(UnreadableTest, MissingFileOrFolder) {
+    expectUnreadable(dir / "gone", windowsError(ERROR_FILE_NOT_FOUND));
+    expectUnreadable(dir / "gone" / "file", windowsError(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(UnreadableTest, Devices) {
+    expectUnreadable("NUL", FileError::NotRegularFile);
+    expectUnreadable(L"\\\\.\\NUL", FileError::NotRegularFile);
+}
+
+TEST_F(UnreadableTest, NamedPipeWithoutClientDoesNotBlock) {
+    const std::wstring name =
+        L"\\\\.\\pipe\\trovik-test-" + std::to_wstring(::GetCurrentProcessId());
+    const OwnedHandle pipe(::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1,
+                                              4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe.valid());
+    expectUnreadable(name, FileError::NotRegularFile);
+}
+
+// A file that another program holds open without sharing it cannot be read; it is never CLEAN.
+TEST_F(UnreadableTest, FileHeldExclusivelyByAnotherProgram) {
+    const auto path = dir.write("locked.exe", "nothing to find here");
+    {
+        const OwnedHandle other(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(other.valid());
+        expectUnreadable(path, windowsError(ERROR_SHARING_VIOLATION));
+    }
+    EXPECT_EQ(scanReal(path), ScanVerdict::clean());  // once it is let go
+}
+
+// While trovik reads a file, other programs may still write, rename and delete it.
+TEST_F(ScanWindowTest, ScanStandsInNobodysWay) {
+    const auto path = dir.write("busy.exe", "SEXSTORY");
+    const ScanPass pass = ScanFile(path, systemFileService());
+    ASSERT_TRUE(pass.holdsFile());
+    EXPECT_EQ(pass.verdict().kind, Kind::PasswordStealer);
+    {
+        const OwnedHandle writer(::CreateFileW(
+            path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_TRUE(writer.valid()) << ::GetLastError();
+    }
+    const auto renamed = dir / "renamed.exe";
+    EXPECT_NE(::MoveFileW(path.c_str(), renamed.c_str()), FALSE) << ::GetLastError();
+    EXPECT_NE(::DeleteFileW(renamed.c_str()), FALSE) << ::GetLastError();
+}
+
+struct WindowsErrorCase {
+    DWORD value;
+    std::errc condition;
+};
+
+class WindowsErrorTextTest : public testing::TestWithParam<WindowsErrorCase> {};
+
+// The system's texts arrive without the full stop and line end the system puts after them, and
+// the codes compare equal to the portable conditions.
+TEST_P(WindowsErrorTextTest, ReadsAsAReasonAndMeansTheSame) {
+    const auto error = windowsError(GetParam().value);
+    const std::string text = error.message();
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.back(), '.');
+    EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
+    EXPECT_EQ(error, GetParam().condition) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, WindowsErrorTextTest,
+    testing::Values(WindowsErrorCase{ERROR_FILE_NOT_FOUND, std::errc::no_such_file_or_directory},
+                    WindowsErrorCase{ERROR_PATH_NOT_FOUND, std::errc::no_such_file_or_directory},
+                    WindowsErrorCase{ERROR_ACCESS_DENIED, std::errc::permission_denied},
+                    WindowsErrorCase{ERROR_SHARING_VIOLATION, std::errc::device_or_resource_busy}));
+
+TEST(WindowsErrorCategoryTest, UnknownNumberIsNamedByItsNumber) {
+    EXPECT_EQ(windowsError(0x2000FFFF).message(), "Windows error 536936447");
+}
+#endif
 
 // Failures and odd reads, through a file service that can be made to produce them.
 class ScanThroughServiceTest : public testing::Test {

@@ -62,8 +62,14 @@ private:
     std::size_t m_position = 0;
 };
 
+// An errno value as the file service reports it. On Windows the system category holds Win32
+// numbers, so errno values travel in the generic category there.
 inline std::error_code systemError(int value) {
+#ifdef _WIN32
+    return {value, std::generic_category()};
+#else
     return {value, std::system_category()};
+#endif
 }
 
 }  // namespace trovik::test

@@ -6,8 +6,27 @@
 #include <stdexcept>
 #include <system_error>
 
+#ifdef _WIN32
+#include <random>
+#endif
+
 namespace trovik::test {
 
+#ifdef _WIN32
+TempDir::TempDir() {
+    // No mkdtemp: a random name, taken only if the folder did not exist before.
+    std::random_device random;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("trovik-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            m_path = std::move(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder in " + base.string());
+}
+#else
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "trovik-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -15,12 +34,18 @@ TempDir::TempDir() {
     }
     m_path = pattern;
 }
+#endif
 
 TempDir::~TempDir() {
     std::error_code ignored;
     // Tests take permissions away; give them back so that everything can be removed.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+#ifdef _WIN32
+        // A read-only file cannot be deleted there.
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, ignored);
+#endif
         if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ignored);
