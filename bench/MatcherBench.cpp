@@ -1,10 +1,18 @@
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/io/FileService.h"
+#include "scan/ScanFile.h"
 #include "scan/SignatureMatcher.h"
 
 namespace {
@@ -24,8 +32,9 @@ bool memchrSearch(std::span<const std::byte> window) {
                     break;
                 }
                 const auto left = static_cast<std::size_t>(bytes + size - at);
-                if (left >= sig.size() && ::strncasecmp(reinterpret_cast<const char*>(at),  // NOLINT
-                                                        sig.data(), sig.size()) == 0) {
+                if (left >= sig.size() &&
+                    ::strncasecmp(reinterpret_cast<const char*>(at),  // NOLINT
+                                  sig.data(), sig.size()) == 0) {
                     return true;
                 }
                 ++at;
@@ -36,15 +45,19 @@ bool memchrSearch(std::span<const std::byte> window) {
 }
 
 // The worst case: a full window of text that holds no signature but plenty of near misses.
-std::vector<std::byte> worstCaseWindow() {
+std::vector<std::byte> worstCaseWindow(std::size_t size = trovik::ScanWindowSize) {
     const std::string_view text =
         "Some software searches for secrets; each change, such as a session or a schema, "
         "is checked. ";
-    std::vector<std::byte> window(trovik::ScanWindowSize);
+    std::vector<std::byte> window(size);
     for (std::size_t i = 0; i < window.size(); ++i) {
         window[i] = static_cast<std::byte>(text[i % text.size()]);
     }
     return window;
+}
+
+void setBytes(benchmark::State& state, std::size_t perIteration) {
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(perIteration));
 }
 
 void BM_MemchrBaseline(benchmark::State& state) {
@@ -52,7 +65,7 @@ void BM_MemchrBaseline(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(memchrSearch(window));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * window.size()));
+    setBytes(state, window.size());
 }
 BENCHMARK(BM_MemchrBaseline);
 
@@ -61,7 +74,7 @@ void BM_FindSignature(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(trovik::FindSignature(window));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * window.size()));
+    setBytes(state, window.size());
 }
 BENCHMARK(BM_FindSignature);
 
@@ -70,9 +83,58 @@ void BM_FindSignaturePortable(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(trovik::detail::FindSignaturePortable(window));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * window.size()));
+    setBytes(state, window.size());
 }
 BENCHMARK(BM_FindSignaturePortable);
+
+// One file on disk, the same near-miss text, removed when the program ends.
+class BenchFile {
+public:
+    explicit BenchFile(std::size_t size) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "trovik-bench-XXXXXX");
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0) {
+            std::abort();
+        }
+        ::close(fd);
+        m_path = pattern;
+        const auto content = worstCaseWindow(size);
+        std::ofstream(m_path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(content.data()),  // NOLINT
+                   static_cast<std::streamsize>(content.size()));
+    }
+    BenchFile(const BenchFile&) = delete;
+    BenchFile& operator=(const BenchFile&) = delete;
+    ~BenchFile() { std::filesystem::remove(m_path); }
+    [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// ScanFile on one file against the bare loop's work on the same file: open, one read of up to
+// 32000 bytes, the memchr-anchored search, close. The argument is the file's size.
+void BM_ScanFile(benchmark::State& state) {
+    const BenchFile file(static_cast<std::size_t>(state.range(0)));
+    auto& files = trovik::systemFileService();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(trovik::ScanFile(file.path(), files).verdict());
+    }
+}
+BENCHMARK(BM_ScanFile)->Arg(4096)->Arg(16384)->Arg(65536);
+
+void BM_BareOpenReadClose(benchmark::State& state) {
+    const BenchFile file(static_cast<std::size_t>(state.range(0)));
+    std::array<std::byte, trovik::ScanWindowSize> buffer{};
+    for (auto _ : state) {
+        const int fd = ::open(file.path().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        ::close(fd);
+        const auto received = static_cast<std::size_t>(got < 0 ? 0 : got);
+        benchmark::DoNotOptimize(memchrSearch({buffer.data(), received}));
+    }
+}
+BENCHMARK(BM_BareOpenReadClose)->Arg(4096)->Arg(16384)->Arg(65536);
 
 }  // namespace
 

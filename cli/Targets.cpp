@@ -22,11 +22,33 @@ std::error_code listFolder(const fs::path& folder, Listing& listing) {
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         listing.entries.push_back(*it);
     }
+    // Every entry's path is the folder's path, a separator and the entry's name, so comparing the
+    // whole paths orders the names, without making a path for each name.
     std::sort(listing.entries.begin(), listing.entries.end(),
               [](const fs::directory_entry& a, const fs::directory_entry& b) {
-                  return a.path().filename().native() < b.path().filename().native();
+                  return a.path().native() < b.path().native();
               });
     return error;
+}
+
+// The type of an entry met in a walk, following a link to what it points at. The type read
+// with the folder's entries answers for everything but links, so that most entries cost no
+// system call; where the folder gives no type, the entry asks the system.
+fs::file_type entryType(const fs::directory_entry& entry, bool& isLink, std::error_code& error) {
+    isLink = entry.is_symlink(error);
+    if (error) {
+        return fs::file_type::none;
+    }
+    if (isLink) {
+        return entry.status(error).type();
+    }
+    if (entry.is_regular_file(error)) {
+        return fs::file_type::regular;
+    }
+    if (!error && entry.is_directory(error)) {
+        return fs::file_type::directory;
+    }
+    return fs::file_type::unknown;  // a FIFO, socket or device: not a file to scan
 }
 
 void walk(const fs::path& root, std::vector<Target>& targets) {
@@ -50,19 +72,14 @@ void walk(const fs::path& root, std::vector<Target>& targets) {
         const fs::directory_entry entry = std::move(current.entries[current.next++]);
 
         std::error_code error;
-        auto type = entry.symlink_status(error).type();
-        if (!error && type == fs::file_type::symlink) {
-            type = entry.status(error).type();
-            if (type == fs::file_type::directory) {
-                continue;  // links to folders are not followed
-            }
-        }
+        bool isLink = false;
+        const auto type = entryType(entry, isLink, error);
         if (error) {
             targets.push_back({entry.path(), error});  // a dangling link, a loop of links
         } else if (type == fs::file_type::regular) {
             targets.push_back({entry.path(), {}});
-        } else if (type == fs::file_type::directory) {
-            descend(entry.path());
+        } else if (type == fs::file_type::directory && !isLink) {
+            descend(entry.path());  // links to folders are not followed
         }
         // Anything else met in a walk (FIFO, socket, device) is not a file to scan.
     }
