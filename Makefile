@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of them.
-.PHONY: all deps configure build run test asan tsan fuzz package format format-check clean
+.PHONY: all deps configure build run test asan tsan fuzz bench package format format-check clean
 
 PRESET ?= default
 # CI treats warnings as errors.
@@ -43,6 +43,11 @@ fuzz: deps
 	    build-fuzz/bin/trovik_$${name}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	        -max_len=4096 $$dict build-fuzz/corpus/$$name fuzz/corpus/$$name; \
 	done
+
+# trovik-scan timed against a bare C loop and its peers on a generated corpus, with the matcher's
+# micro benchmarks; installs the tools it alone needs. Not part of `make test`.
+bench: build
+	bench/run-bench.py --build build
 
 # The Debian package, checked with lintian and installed on this machine for a moment.
 package: build
