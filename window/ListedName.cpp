@@ -7,8 +7,12 @@
 namespace trovik {
 
 QString displayText(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
     const std::string& bytes = path.native();
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+#endif
 }
 
 std::vector<ListedName> sortedForDisplay(std::vector<std::filesystem::path> names) {

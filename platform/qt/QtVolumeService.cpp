@@ -57,8 +57,11 @@ std::vector<Volume> tidyVolumes(std::vector<Volume> volumes) {
 std::vector<Volume> QtVolumeService::mountedVolumes() {
     std::vector<Volume> volumes;
     for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-        const QByteArray root = QFile::encodeName(storage.rootPath());
-        const std::filesystem::path mountPoint(root.toStdString());
+#ifdef _WIN32
+        const std::filesystem::path mountPoint(storage.rootPath().toStdWString());
+#else
+        const std::filesystem::path mountPoint(QFile::encodeName(storage.rootPath()).toStdString());
+#endif
         std::error_code error;
         // Files bind-mounted into a container are mount points too; only folders can be browsed.
         if (!storage.isValid() || !std::filesystem::is_directory(mountPoint, error) ||

@@ -179,8 +179,22 @@ TEST_F(Browsing, ANameThatIsNotUtf8IsKeptByteForByte) {
     EXPECT_TRUE(form->File1->entry(0).text.startsWith(QStringLiteral("caf")));
 }
 
-// A folder of 100,000 files is listed in well under a second and stays one model, not 100,000
-// widgets. The bound is loose: it catches a return to a per-item or per-file-stat listing.
+TEST_F(Browsing, AWorkingFolderThatCannotBeListedStartsTheListsAtItsVolume) {
+    makeForm(a / "no-such-folder");
+    expectChainAt(a);
+    EXPECT_EQ(form->Drive1->currentText().toStdString(), a.native() + " [ALPHA]");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// A folder of 100,000 files is listed in well under two seconds and stays one model, not 100,000
+// widgets. The bound is loose: it catches a return to a per-item or per-file-stat listing. It
+// holds for optimised builds only; sanitizers and unoptimised code are many times slower.
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+constexpr bool TimeIsBounded = true;
+#else
+constexpr bool TimeIsBounded = false;
+#endif
+
 TEST_F(Browsing, AHundredThousandFilesListQuickly) {
     const auto folder = disk / "many";
     std::filesystem::create_directories(folder);
@@ -199,7 +213,9 @@ TEST_F(Browsing, AHundredThousandFilesListQuickly) {
     RecordProperty("list_100000_ms", static_cast<int>(elapsed));
     std::cout << "listing " << count << " files took " << elapsed << " ms\n";
     EXPECT_EQ(form->File1->count(), count);
-    EXPECT_LT(elapsed, 2000);
+    if (TimeIsBounded) {
+        EXPECT_LT(elapsed, 2000);
+    }
     selectFile("file99999.dat");
     EXPECT_EQ(form->File1->FileName(), "file99999.dat");
 }
