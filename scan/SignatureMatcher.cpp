@@ -45,10 +45,17 @@ static_assert(StealerSignatures[0].size() <= 32 && StealerSignatures[1].size() <
                   StealerSignatures[2].size() <= 32,
               "signatures must fit their prepared form");
 
-// Both implementations filter on the first two bytes of each signature, folded: "ch", "so", "se".
-static_assert(Prepared[0].folded[0] == 'c' && Prepared[0].folded[1] == 'h');
-static_assert(Prepared[1].folded[0] == 's' && Prepared[1].folded[1] == 'o');
-static_assert(Prepared[2].folded[0] == 's' && Prepared[2].folded[1] == 'e');
+// Both implementations filter on the first bytes of each signature, folded: the portable one on
+// the first ("c", "s"), the vector one on the first four ("chan", "soft", "sexs").
+static_assert(Prepared[0].folded[0] == 'c' && Prepared[0].folded[1] == 'h' &&
+              Prepared[0].folded[2] == 'a' && Prepared[0].folded[3] == 'n');
+static_assert(Prepared[1].folded[0] == 's' && Prepared[1].folded[1] == 'o' &&
+              Prepared[1].folded[2] == 'f' && Prepared[1].folded[3] == 't');
+static_assert(Prepared[2].folded[0] == 's' && Prepared[2].folded[1] == 'e' &&
+              Prepared[2].folded[2] == 'x' && Prepared[2].folded[3] == 's');
+static_assert(Prepared[0].foldMask[3] == 0x20 && Prepared[1].foldMask[3] == 0x20 &&
+                  Prepared[2].foldMask[3] == 0x20,
+              "the four bytes filtered on are letters");
 
 bool matchesAt(const std::uint8_t* window, std::size_t size, std::size_t offset,
                const PreparedSignature& signature) noexcept {
@@ -103,24 +110,31 @@ std::optional<SignatureMatch> FindSignatureSse2(std::span<const std::byte> windo
     const std::uint8_t* bytes = bytesOf(window);
     const std::size_t size = window.size();
     const __m128i fold = _mm_set1_epi8(0x20);
-    const __m128i c = _mm_set1_epi8('c');
-    const __m128i h = _mm_set1_epi8('h');
-    const __m128i s = _mm_set1_epi8('s');
-    const __m128i o = _mm_set1_epi8('o');
-    const __m128i e = _mm_set1_epi8('e');
+    const auto folded = [&](std::size_t at) {
+        return _mm_or_si128(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at)),  // NOLINT
+            fold);
+    };
+    const auto is = [](__m128i got, char wanted) {
+        return _mm_cmpeq_epi8(got, _mm_set1_epi8(wanted));
+    };
 
     std::size_t i = 0;
-    // Each step looks at 16 starting positions; their second bytes reach one byte further.
-    for (; i + 17 <= size; i += 16) {
-        const __m128i first = _mm_or_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)), fold);  // NOLINT
-        const __m128i second = _mm_or_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 1)), fold);  // NOLINT
-        const __m128i ch = _mm_and_si128(_mm_cmpeq_epi8(first, c), _mm_cmpeq_epi8(second, h));
-        const __m128i sx =
-            _mm_and_si128(_mm_cmpeq_epi8(first, s),
-                          _mm_or_si128(_mm_cmpeq_epi8(second, o), _mm_cmpeq_epi8(second, e)));
-        auto candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(ch, sx)));
+    // Each step looks at 16 starting positions and the first four bytes from each, so it reads
+    // three bytes past them. A position survives when its four bytes, folded, begin a signature:
+    // English text rarely holds "chan", "soft" or "sexs", so the check after it seldom runs.
+    for (; i + 16 + 3 <= size; i += 16) {
+        const __m128i b0 = folded(i);
+        const __m128i b1 = folded(i + 1);
+        const __m128i b2 = folded(i + 2);
+        const __m128i b3 = folded(i + 3);
+        const __m128i chan = _mm_and_si128(_mm_and_si128(is(b0, 'c'), is(b1, 'h')),
+                                           _mm_and_si128(is(b2, 'a'), is(b3, 'n')));
+        const __m128i soft = _mm_and_si128(_mm_and_si128(is(b1, 'o'), is(b2, 'f')), is(b3, 't'));
+        const __m128i sexs = _mm_and_si128(_mm_and_si128(is(b1, 'e'), is(b2, 'x')), is(b3, 's'));
+        const __m128i hits =
+            _mm_or_si128(chan, _mm_and_si128(is(b0, 's'), _mm_or_si128(soft, sexs)));
+        auto candidates = static_cast<unsigned>(_mm_movemask_epi8(hits));
         while (candidates != 0) {
             const auto offset = i + static_cast<std::size_t>(std::countr_zero(candidates));
             if (auto match = signatureAt(bytes, size, offset)) {
