@@ -72,7 +72,7 @@ TEST_F(Browsing, EachVolumeKeepsItsOwnCurrentFolder) {
     chooseVolume(b);
     expectChainAt(b);  // the first visit starts at the root
     EXPECT_EQ(fileNames(), (Names{"other.bin"}));
-    openFolder("stuff");
+    openFolder("stuff", Gesture::DoubleClick);
     expectChainAt(b / "stuff");
 
     chooseVolume(a);

@@ -84,15 +84,6 @@ TEST_F(Form1Layout, CaptionLiesAboveItsShadowAndNothingElseOverlaps) {
     }
 }
 
-TEST_F(Form1Layout, HotSpotsAreEmptyAndTransparent) {
-    for (const FormLabel* label : {form->Label3, form->Label4}) {
-        EXPECT_TRUE(label->text().isEmpty());
-        EXPECT_FALSE(label->autoFillBackground());
-    }
-    EXPECT_EQ(form->Label1->text(), QStringLiteral("Scan File!"));
-    EXPECT_EQ(form->Label2->text(), QStringLiteral("Scan File!"));
-}
-
 TEST_F(Form1Layout, OnlyTheListsTakeFocusStartingWithTheDriveList) {
     form->show();
     QApplication::setActiveWindow(form.get());

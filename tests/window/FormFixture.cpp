@@ -32,11 +32,19 @@ void FormFixture::selectFile(const std::string& name) {
     ADD_FAILURE() << "no file " << name << " in the list";
 }
 
-void FormFixture::openFolder(const std::string& text) {
+void FormFixture::openFolder(const std::string& text, Gesture gesture) {
     for (int row = 0; row < form->Dir1->count(); ++row) {
         if (form->Dir1->row(row).text.toStdString() == text) {
-            form->Dir1->setCurrentIndex(form->Dir1->model()->index(row, 0));
-            QTest::keyClick(form->Dir1, Qt::Key_Return);
+            const QModelIndex index = form->Dir1->model()->index(row, 0);
+            if (gesture == Gesture::Enter) {
+                form->Dir1->setCurrentIndex(index);
+                QTest::keyClick(form->Dir1, Qt::Key_Return);
+            } else {
+                // A double click arrives as a click followed by a double-click event.
+                const QPoint at = form->Dir1->visualRect(index).center();
+                QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+            }
             return;
         }
     }

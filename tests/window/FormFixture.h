@@ -59,8 +59,9 @@ protected:
     // Selects the file list's entry named `name` with a click, as the user does.
     void selectFile(const std::string& name);
 
-    // Opens the folder list's entry shown as `text` with the keyboard, as the user does.
-    void openFolder(const std::string& text);
+    // Opens the folder list's entry shown as `text` with Enter, or with a double click.
+    enum class Gesture { Enter, DoubleClick };
+    void openFolder(const std::string& text, Gesture gesture = Gesture::Enter);
 
     [[nodiscard]] std::vector<std::string> fileNames() const;
     [[nodiscard]] std::vector<std::string> folderTexts() const;
