@@ -34,6 +34,7 @@ stop() {
     rm -rf "$work"
 }
 trap stop EXIT
+trap 'exit 1' INT TERM HUP
 
 fail() {
     echo "FAIL: $*" >&2
@@ -192,7 +193,7 @@ within 5 is_at "$main_window" $((screen_width - window_width)) $((screen_height 
 echo "ok: dropped near the bottom right corner with the right button, the window is flush with it"
 
 # Placed 10 pixels from the left edge by the window manager, where a snap would move it.
-xdotool windowmove --sync "$main_window" 10 100
+timeout 10 xdotool windowmove --sync "$main_window" 10 100
 within 5 is_at "$main_window" 10 100 || fail "could not place the window at 10,100"
 click_at 242 11 1
 within 5 is_iconic "$main_window" || fail "a press on \"-\" did not minimise the window"
