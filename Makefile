@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of them.
-.PHONY: all deps configure build run test asan tsan fuzz bench package format format-check clean
+.PHONY: all deps configure build run test test-windows asan tsan fuzz bench package format format-check clean
 
 PRESET ?= default
 # CI treats warnings as errors.
@@ -21,6 +21,11 @@ run: build
 
 test: build
 	ctest --preset $(PRESET)
+
+# trovik-scan and its tests built for Windows with MinGW-w64 and run under wine, and the 32-bit
+# build linked. Installs the cross compilers and wine when missing; `make test` needs neither.
+test-windows:
+	scripts/test-windows.sh $(CMAKE_FLAGS)
 
 asan:
 	$(MAKE) test PRESET=asan
@@ -61,4 +66,4 @@ format-check:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-debug build-asan build-tsan build-fuzz
+	rm -rf build build-debug build-asan build-tsan build-fuzz build-windows build-windows32
