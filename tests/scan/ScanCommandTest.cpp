@@ -1,5 +1,15 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 #include <stdexcept>
 
 #include "platform/io/FileErrors.h"
@@ -130,6 +140,25 @@ TEST(ScanCommandOnDisk, VanishedFileAndFolder) {
     EXPECT_EQ(messages.shown[0].text, "vanished.exe could not be scanned!\r\r" + vanished);
     EXPECT_EQ(messages.shown[1].text, "sub could not be scanned!\r\rIs a directory");
 }
+
+#ifdef _WIN32
+// A file another program holds without sharing it: the critical box with the system's reason for
+// ERROR_SHARING_VIOLATION, never " is CLEAN!".
+TEST(ScanCommandOnDisk, FileHeldExclusivelyIsNotCalledClean) {
+    test::TempDir dir;
+    test::FakeFileService unused;
+    RecordingMessages messages{unused};
+    const auto path = dir.write("locked.exe", "x");
+    const HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ScanCommand({dir.path(), "locked.exe", 0}, messages, systemFileService());
+    ::CloseHandle(other);
+    const auto reason = std::error_code(ERROR_SHARING_VIOLATION, windowsErrorCategory()).message();
+    EXPECT_EQ(messages.shown, (std::vector<Shown>{{"locked.exe could not be scanned!\r\r" + reason,
+                                                   MessageIcon::Critical, 0}}));
+}
+#endif
 
 }  // namespace
 }  // namespace trovik
