@@ -6,7 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64)
+packages=(
+    cmake ninja-build libcli11-dev googletest
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
