@@ -81,24 +81,24 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
 
     bool stealerFound = false;
     bool failure = false;
-    ScanInOrder(CollectTargets(named, recursive), jobs, files,
-                [&](const Target& target, const ScanVerdict& verdict) {
-                    if (verdict.kind == ScanVerdict::Kind::Unreadable) {
-                        failure = true;
-                        if (!quiet) {
-                            err << ProgramName << ": " << pathForOutput(target.path) << ": "
-                                << verdict.error.message() << '\n';
-                        }
-                        return true;
-                    }
-                    stealerFound =
-                        stealerFound || verdict.kind == ScanVerdict::Kind::PasswordStealer;
-                    if (quiet) {
-                        return !stealerFound;  // the status is settled by the first stealer
-                    }
-                    out << pathForOutput(target.path) << ": " << verdictWord(verdict.kind) << '\n';
-                    return true;
-                });
+    ScanInOrder(
+        [&](const TargetSink& emit) { CollectTargets(named, recursive, emit); }, jobs, files,
+        [&](const Target& target, const ScanVerdict& verdict) {
+            if (verdict.kind == ScanVerdict::Kind::Unreadable) {
+                failure = true;
+                if (!quiet) {
+                    err << ProgramName << ": " << pathForOutput(target.path) << ": "
+                        << verdict.error.message() << '\n';
+                }
+                return true;
+            }
+            stealerFound = stealerFound || verdict.kind == ScanVerdict::Kind::PasswordStealer;
+            if (quiet) {
+                return !stealerFound;  // the status is settled by the first stealer
+            }
+            out << pathForOutput(target.path) << ": " << verdictWord(verdict.kind) << '\n';
+            return true;
+        });
     out.flush();
     if (stealerFound) {
         return StealerFound;

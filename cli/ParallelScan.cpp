@@ -1,10 +1,13 @@
 #include "cli/ParallelScan.h"
 
-#include <algorithm>
 #include <atomic>
-#include <memory>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "scan/ScanFile.h"
 
@@ -18,57 +21,127 @@ ScanVerdict verdictFor(const Target& target, FileService& files) {
     return ScanFile(target.path, files).verdict();
 }
 
-}  // namespace
+// The targets between the walk and the report, in order. The walk appends them; any thread takes
+// the next one to scan and marks it scanned; the reporting thread removes them from the front once
+// reported, so that only the targets not yet reported are held.
+class ScanQueue {
+public:
+    struct Item {
+        explicit Item(Target&& from) : target(std::move(from)) {}
+        Target target;
+        ScanVerdict verdict;
+        std::atomic<bool> scanned{false};
+    };
 
-void ScanInOrder(const std::vector<Target>& targets, unsigned threads, FileService& files,
-                 const VerdictSink& sink) {
-    const std::size_t count = targets.size();
-    if (threads <= 1 || count <= 1) {
-        for (const auto& target : targets) {
-            if (!sink(target, verdictFor(target, files))) {
+    void push(Target&& target) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_items.emplace_back(std::move(target));
+        }
+        m_changed.notify_one();
+    }
+
+    // No target will be added: either the walk is over, or the scan stops.
+    void close(bool stop) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closed = true;
+            m_stopped = m_stopped || stop;
+        }
+        m_changed.notify_all();
+    }
+
+    // The next target to scan; with `wait`, waits for the walk to add one. Null when none is left.
+    Item* take(bool wait) {
+        std::unique_lock lock(m_mutex);
+        if (wait) {
+            m_changed.wait(lock, [&] { return m_closed || m_next < m_first + m_items.size(); });
+        }
+        if (m_stopped || m_next == m_first + m_items.size()) {
+            return nullptr;
+        }
+        return &m_items[m_next++ - m_first];
+    }
+
+    // The first target not yet reported, or null.
+    Item* front() {
+        const std::lock_guard lock(m_mutex);
+        return m_items.empty() ? nullptr : &m_items.front();
+    }
+
+    void popFront() {
+        const std::lock_guard lock(m_mutex);
+        m_items.pop_front();
+        ++m_first;
+    }
+
+    void scan(Item& item, FileService& files) {
+        item.verdict = verdictFor(item.target, files);
+        item.scanned.store(true);
+        // The count, not the item, is what a waiting reporter watches: the item may be reported
+        // and gone by the time this thread would tell of it.
+        m_scans.fetch_add(1);
+        m_scans.notify_one();
+    }
+
+    void waitScanned(const Item& item) {
+        for (;;) {
+            const auto seen = m_scans.load();
+            if (item.scanned.load()) {
                 return;
             }
+            m_scans.wait(seen);
         }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Item> m_items;  // a deque: adding and removing leaves the other items in place
+    std::size_t m_first = 0;   // the number of items removed from the front
+    std::size_t m_next = 0;    // the number of items taken to scan
+    bool m_closed = false;
+    bool m_stopped = false;
+    std::atomic<std::uint32_t> m_scans{0};  // how many scans have ended; it may wrap
+};
+
+}  // namespace
+
+void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
+                 const VerdictSink& sink) {
+    if (threads <= 1) {
+        source([&](Target&& target) { return sink(target, verdictFor(target, files)); });
         return;
     }
 
-    // Every thread, this one included, takes the next target and publishes its verdict in the
-    // target's own slot. This thread also reports: after each scan of its own it reports the
-    // filled slots that follow the last one reported, so that it seldom has to wait, and once no
-    // target is left to take it waits for the remaining slots in order.
-    std::vector<ScanVerdict> verdicts(count);
-    const auto ready = std::make_unique<std::atomic<bool>[]>(count);
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> stop{false};
-
-    const auto scanNext = [&] {
-        const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
-        if (i >= count || stop.load(std::memory_order_relaxed)) {
-            return false;
+    // This thread walks, then scans beside the helpers; between two steps of its own it reports
+    // the scanned targets at the front, so that it seldom has to wait for one.
+    ScanQueue queue;
+    bool going = true;
+    const auto reportScanned = [&] {
+        while (going) {
+            ScanQueue::Item* first = queue.front();
+            if (first == nullptr || !first->scanned.load()) {
+                return;
+            }
+            going = sink(first->target, first->verdict);
+            queue.popFront();
         }
-        verdicts[i] = verdictFor(targets[i], files);
-        ready[i].store(true, std::memory_order_release);
-        ready[i].notify_one();
-        return true;
     };
 
-    std::size_t reported = 0;
-    const auto report = [&](std::size_t i) {
-        if (!sink(targets[i], verdicts[i])) {
-            stop.store(true, std::memory_order_relaxed);
-            return false;
-        }
-        reported = i + 1;
-        return true;
-    };
-
-    const unsigned helpers = static_cast<unsigned>(std::min<std::size_t>(threads, count)) - 1;
     std::vector<std::jthread> pool;
-    pool.reserve(helpers);
-    for (unsigned t = 0; t < helpers; ++t) {
+    // Runs before the pool joins, however this function is left, so that no helper waits forever.
+    struct CloseOnExit {
+        ScanQueue& queue;
+        ~CloseOnExit() { queue.close(true); }
+    };
+    const CloseOnExit closeOnExit{queue};
+    pool.reserve(threads - 1);
+    for (unsigned t = 1; t < threads; ++t) {
         try {
             pool.emplace_back([&] {
-                while (scanNext()) {
+                while (ScanQueue::Item* item = queue.take(true)) {
+                    queue.scan(*item, files);
                 }
             });
         } catch (const std::system_error&) {
@@ -76,17 +149,25 @@ void ScanInOrder(const std::vector<Target>& targets, unsigned threads, FileServi
         }
     }
 
-    bool going = true;
-    while (going && scanNext()) {
-        while (going && reported < count && ready[reported].load(std::memory_order_acquire)) {
-            going = report(reported);
+    source([&](Target&& target) {
+        queue.push(std::move(target));
+        reportScanned();
+        return going;
+    });
+    queue.close(!going);
+
+    while (going) {
+        reportScanned();
+        if (ScanQueue::Item* item = queue.take(false)) {
+            queue.scan(*item, files);
+        } else if (ScanQueue::Item* first = queue.front()) {
+            queue.waitScanned(*first);  // a helper is scanning it
+        } else {
+            break;  // every target is reported
         }
     }
-    while (going && reported < count) {
-        ready[reported].wait(false, std::memory_order_acquire);
-        going = report(reported);
-    }
-    // The pool joins here; a helper that took a target after `stop` finishes that one scan only.
+    // A helper that is scanning when the sink stops the scan finishes that one scan only; the
+    // pool joins before the queue goes.
 }
 
 }  // namespace trovik::cli

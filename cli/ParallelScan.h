@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <vector>
 
 #include "cli/Targets.h"
 #include "platform/io/FileService.h"
@@ -13,9 +12,15 @@ namespace trovik::cli {
 // scan: no further target is reported.
 using VerdictSink = std::function<bool(const Target&, const ScanVerdict&)>;
 
-// Scans every target with `threads` threads and reports each verdict in order, whatever order the
-// scans finish in. A target refused before the scan is reported as Unreadable with its error.
-void ScanInOrder(const std::vector<Target>& targets, unsigned threads, FileService& files,
+// Hands the targets, in order, to the sink it is given, on the calling thread; it stops when the
+// sink returns false. CollectTargets is one.
+using TargetSource = std::function<void(const TargetSink&)>;
+
+// Scans every target of `source` with `threads` threads, the calling one included, and reports
+// each verdict in order, whatever order the scans finish in. Scanning begins while the source is
+// still producing targets. A target refused before the scan is reported as Unreadable with its
+// error.
+void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
                  const VerdictSink& sink);
 
 }  // namespace trovik::cli

@@ -51,17 +51,19 @@ fs::file_type entryType(const fs::directory_entry& entry, bool& isLink, std::err
     return fs::file_type::unknown;  // a FIFO, socket or device: not a file to scan
 }
 
-void walk(const fs::path& root, std::vector<Target>& targets) {
+// Emits the files under `root`; false when `emit` asked to stop.
+bool walk(const fs::path& root, const TargetSink& emit) {
     std::vector<Listing> stack;
     // What was listed before a folder failed is still scanned, after the folder's error.
     const auto descend = [&](const fs::path& folder) {
         Listing listing;
-        if (const auto error = listFolder(folder, listing)) {
-            targets.push_back({folder, error});
-        }
+        const auto error = listFolder(folder, listing);
         stack.push_back(std::move(listing));
+        return !error || emit({folder, error});
     };
-    descend(root);
+    if (!descend(root)) {
+        return false;
+    }
     // Depth first with an explicit stack, so that no depth of folders can exhaust the call stack.
     while (!stack.empty()) {
         Listing& current = stack.back();
@@ -74,44 +76,58 @@ void walk(const fs::path& root, std::vector<Target>& targets) {
         std::error_code error;
         bool isLink = false;
         const auto type = entryType(entry, isLink, error);
+        bool going = true;
         if (error) {
-            targets.push_back({entry.path(), error});  // a dangling link, a loop of links
+            going = emit({entry.path(), error});  // a dangling link, a loop of links
         } else if (type == fs::file_type::regular) {
-            targets.push_back({entry.path(), {}});
+            going = emit({entry.path(), {}});
         } else if (type == fs::file_type::directory && !isLink) {
-            descend(entry.path());  // links to folders are not followed
+            going = descend(entry.path());  // links to folders are not followed
         }
         // Anything else met in a walk (FIFO, socket, device) is not a file to scan.
+        if (!going) {
+            return false;
+        }
     }
+    return true;
+}
+
+Target namedTarget(const fs::path& argument, bool recursive, bool& walkIt) {
+    walkIt = false;
+    std::error_code error;
+    const auto type = fs::status(argument, error).type();
+    if (error) {
+        return {argument, error};
+    }
+    if (type == fs::file_type::directory) {
+        if (recursive) {
+            walkIt = true;
+            return {argument, {}};
+        }
+#ifdef _WIN32
+        // The system category holds Win32 numbers there, not errno values.
+        return {argument, std::make_error_code(std::errc::is_a_directory)};
+#else
+        return {argument, std::error_code(EISDIR, std::system_category())};
+#endif
+    }
+    if (type == fs::file_type::regular) {
+        return {argument, {}};
+    }
+    return {argument, make_error_code(FileError::NotRegularFile)};
 }
 
 }  // namespace
 
-std::vector<Target> CollectTargets(const std::vector<fs::path>& arguments, bool recursive) {
-    std::vector<Target> targets;
+void CollectTargets(const std::vector<fs::path>& arguments, bool recursive,
+                    const TargetSink& emit) {
     for (const auto& argument : arguments) {
-        std::error_code error;
-        const auto type = fs::status(argument, error).type();
-        if (error) {
-            targets.push_back({argument, error});
-        } else if (type == fs::file_type::directory) {
-            if (recursive) {
-                walk(argument, targets);
-            } else {
-#ifdef _WIN32
-                // The system category holds Win32 numbers there, not errno values.
-                targets.push_back({argument, std::make_error_code(std::errc::is_a_directory)});
-#else
-                targets.push_back({argument, std::error_code(EISDIR, std::system_category())});
-#endif
-            }
-        } else if (type == fs::file_type::regular) {
-            targets.push_back({argument, {}});
-        } else {
-            targets.push_back({argument, make_error_code(FileError::NotRegularFile)});
+        bool walkIt = false;
+        Target target = namedTarget(argument, recursive, walkIt);
+        if (!(walkIt ? walk(argument, emit) : emit(std::move(target)))) {
+            return;
         }
     }
-    return targets;
 }
 
 }  // namespace trovik::cli
