@@ -177,6 +177,10 @@ TEST_F(Browsing, ANameThatIsNotUtf8IsKeptByteForByte) {
     selectFile(name);
     EXPECT_EQ(form->File1->FileName().native(), name);
     EXPECT_TRUE(form->File1->entry(0).text.startsWith(QStringLiteral("caf")));
+    // Decoding the name and encoding it again would give other bytes, and a file not found.
+    clickScan();
+    EXPECT_EQ(messages.shown,
+              (std::vector<test::Shown>{{name + " is CLEAN!", MessageIcon::Information}}));
 }
 
 TEST_F(Browsing, AWorkingFolderThatCannotBeListedStartsTheListsAtItsVolume) {
