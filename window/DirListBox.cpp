@@ -112,7 +112,7 @@ DirListBox::DirListBox(VolumeFolders& volumes, QWidget* parent)
 
 std::optional<FolderError> DirListBox::setPath(const std::filesystem::path& folder) {
     const std::filesystem::path before = m_path;
-    if (auto failure = show(folder)) {
+    if (auto failure = list(folder)) {
         return failure;
     }
     if (m_path != before) {
@@ -122,14 +122,21 @@ std::optional<FolderError> DirListBox::setPath(const std::filesystem::path& fold
 }
 
 std::optional<FolderError> DirListBox::setPath(std::size_t volume) {
-    return setPath(m_volumes.currentFolder(volume));
+    const std::filesystem::path current = m_volumes.currentFolder(volume);
+    auto failure = setPath(current);
+    // A volume whose current folder has gone since is entered at its root.
+    const std::filesystem::path& root = m_volumes.volumes()[volume].root;
+    if (failure && current != root && !setPath(root)) {
+        return std::nullopt;
+    }
+    return failure;
 }
 
 std::optional<FolderError> DirListBox::restorePath(const std::filesystem::path& folder) {
-    return show(folder);
+    return list(folder);
 }
 
-std::optional<FolderError> DirListBox::show(const std::filesystem::path& folder) {
+std::optional<FolderError> DirListBox::list(const std::filesystem::path& folder) {
     const std::filesystem::path tidy = tidyFolder(folder);
     auto subfolders = listEntries(tidy, EntryKind::Folder);
     if (!subfolders) {

@@ -61,7 +61,8 @@ public:
     // the folder cannot be listed, the list stays as it was and the failure is returned.
     [[nodiscard]] std::optional<FolderError> setPath(const std::filesystem::path& folder);
 
-    // Moves the list to the current folder of the volume with index `volume`.
+    // Moves the list to the current folder of the volume with index `volume`, or to the volume's
+    // root where that folder can no longer be listed.
     [[nodiscard]] std::optional<FolderError> setPath(std::size_t volume);
 
     // Moves the list to `folder` without raising `changed`, to put it back where the chain is.
@@ -76,7 +77,7 @@ signals:
     void openFailed(const trovik::FolderError& failure);
 
 private:
-    std::optional<FolderError> show(const std::filesystem::path& folder);
+    std::optional<FolderError> list(const std::filesystem::path& folder);
     void open(const QModelIndex& index);
     void markCurrentFolder();
 

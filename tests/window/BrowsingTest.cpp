@@ -79,6 +79,12 @@ TEST_F(Browsing, EachVolumeKeepsItsOwnCurrentFolder) {
     expectChainAt(a / "work");  // where the lists left this volume
     chooseVolume(b);
     expectChainAt(b / "stuff");
+
+    // A current folder removed meanwhile: the volume is entered at its root.
+    chooseVolume(a);
+    std::filesystem::remove_all(b / "stuff");
+    chooseVolume(b);
+    expectChainAt(b);
     EXPECT_TRUE(messages.shown.empty());
 }
 
