@@ -54,13 +54,13 @@ TEST(ScanInOrder, ScanningBeginsBeforeTheSourceEnds) {
             threads, files,
             [&](const Target& target, const ScanVerdict& verdict) {
                 EXPECT_EQ(verdict, ScanVerdict::clean());
-                reported.push_back(target.path.native());
+                reported.push_back(target.path.string());
                 return true;
             });
         EXPECT_TRUE(openedDuringTheWalk) << threads << " threads";
         ASSERT_EQ(reported.size(), 20u);
         for (int i = 0; i < 20; ++i) {
-            EXPECT_EQ(reported[static_cast<std::size_t>(i)], fileNumber(i).path.native());
+            EXPECT_EQ(reported[static_cast<std::size_t>(i)], fileNumber(i).path.string());
         }
         EXPECT_EQ(files.opens, 20);
     }
