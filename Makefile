@@ -46,7 +46,8 @@ fuzz: deps
 	    dict=; if [ -f fuzz/$$name.dict ]; then dict=-dict=fuzz/$$name.dict; fi; \
 	    echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
 	    build-fuzz/bin/trovik_$${name}_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	        -max_len=4096 $$dict build-fuzz/corpus/$$name fuzz/corpus/$$name; \
+	        -max_len=4096 -artifact_prefix=build-fuzz/ $$dict \
+	        build-fuzz/corpus/$$name fuzz/corpus/$$name; \
 	done
 
 # trovik-scan timed against a bare C loop and its peers on a generated corpus, with the matcher's
