@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the window's face (face.jpg, 265 by 220) and the application icon
+"""Draws the window's face (face.jpg, 265 by 220, and face@2x.jpg at twice the pixels for scaled
+screens) and the application icon
 (icons/hicolor/SIZExSIZE/trovik.png, 16 to 256 pixels).
 
 Run with Debian's python3 and python3-pil:  /usr/bin/python3 assets/make-artwork.py
@@ -35,46 +36,53 @@ def italic_font(size):
     raise SystemExit("no italic face found; install fonts-liberation2")
 
 
-def textured_field(rng):
-    """A dark, grainy field with pale diagonal streaks."""
-    field = Image.new("RGB", (WIDTH, HEIGHT))
+def textured_field(rng, k):
+    """A dark, grainy field with pale diagonal streaks, k device pixels to a form pixel."""
+    width, height = WIDTH * k, HEIGHT * k
+    field = Image.new("RGB", (width, height))
     pixels = field.load()
-    for y in range(HEIGHT):
-        for x in range(WIDTH):
+    for y in range(height):
+        for x in range(width):
             grain = rng.randint(-9, 9)
             pixels[x, y] = (34 + grain, 38 + grain, 52 + grain)
-    streaks = Image.new("L", (WIDTH, HEIGHT), 0)
+    streaks = Image.new("L", (width, height), 0)
     draw = ImageDraw.Draw(streaks)
     for _ in range(26):
-        x = rng.randint(-80, WIDTH)
-        y = rng.randint(20, HEIGHT)
-        length = rng.randint(30, 110)
+        x = rng.randint(-80, WIDTH) * k
+        y = rng.randint(20, HEIGHT) * k
+        length = rng.randint(30, 110) * k
         draw.line((x, y, x + length, y - length // 2), fill=rng.randint(40, 110),
-                  width=rng.randint(1, 2))
-    streaks = streaks.filter(ImageFilter.GaussianBlur(1.2))
-    pale = Image.new("RGB", (WIDTH, HEIGHT), (170, 180, 200))
+                  width=rng.randint(1, 2) * k)
+    streaks = streaks.filter(ImageFilter.GaussianBlur(1.2 * k))
+    pale = Image.new("RGB", (width, height), (170, 180, 200))
     return Image.composite(pale, field, streaks)
 
 
-def face():
+def face(k, name):
+    """The face with k device pixels to each of the form's 265 by 220 pixels."""
+
+    def box(left, top, right, bottom):  # form pixels, both ends included
+        return (left * k, top * k, (right + 1) * k - 1, (bottom + 1) * k - 1)
+
     rng = random.Random(1998)
-    image = textured_field(rng)
+    image = textured_field(rng, k)
     draw = ImageDraw.Draw(image)
 
     # The light grey frame round the edges, two pixels wide, with a darker inner line.
-    draw.rectangle((0, 0, WIDTH - 1, HEIGHT - 1), outline=FRAME, width=2)
-    draw.rectangle((2, 2, WIDTH - 3, HEIGHT - 3), outline=(128, 128, 128), width=1)
-    draw.rectangle((3, 3, WIDTH - 4, 3), fill=FRAME)
+    draw.rectangle(box(0, 0, WIDTH - 1, HEIGHT - 1), outline=FRAME, width=2 * k)
+    draw.rectangle(box(2, 2, WIDTH - 3, HEIGHT - 3), outline=(128, 128, 128), width=k)
+    draw.rectangle(box(3, 3, WIDTH - 4, 3), fill=FRAME)
 
     # The title bar, its light band, the title and the two glyphs.
-    draw.rectangle((3, BAR_TOP, WIDTH - 4, BAR_BOTTOM), fill=BAR)
-    draw.rectangle((3, BAR_BOTTOM + 1, WIDTH - 4, BAR_BOTTOM + 3), fill=BAND)
-    draw.text((7, BAR_TOP), TITLE, font=italic_font(11), fill=(230, 230, 230))
-    draw.rectangle((240, 12, 244, 13), fill=GLYPH)  # "-": x 240 to 244
-    for dx in (0, 1):  # "X": x 249 to 257, two pixels thick
-        draw.line((249 + dx, 7, 256 + dx, 14), fill=GLYPH)
-        draw.line((249 + dx, 14, 256 + dx, 7), fill=GLYPH)
-    image.save(HERE / "face.jpg", quality=95, subsampling=0, optimize=True)
+    draw.rectangle(box(3, BAR_TOP, WIDTH - 4, BAR_BOTTOM), fill=BAR)
+    draw.rectangle(box(3, BAR_BOTTOM + 1, WIDTH - 4, BAR_BOTTOM + 3), fill=BAND)
+    draw.text((7 * k, BAR_TOP * k), TITLE, font=italic_font(11 * k), fill=(230, 230, 230))
+    draw.rectangle(box(240, 12, 244, 13), fill=GLYPH)  # "-": x 240 to 244
+    # "X": x 249 to 257, y 7 to 14, two pixels thick.
+    for d in range(2 * k):
+        draw.line((249 * k + d, 7 * k, 256 * k + d, 15 * k - 1), fill=GLYPH)
+        draw.line((249 * k + d, 15 * k - 1, 256 * k + d, 7 * k), fill=GLYPH)
+    image.save(HERE / name, quality=95, subsampling=0, optimize=True)
 
 
 def icon():
@@ -102,5 +110,6 @@ def icon():
 
 
 if __name__ == "__main__":
-    face()
+    face(1, "face.jpg")
+    face(2, "face@2x.jpg")  # for screens that Qt scales by 2
     icon()

@@ -61,6 +61,7 @@ Form1::Form1(FormServices services, QWidget* parent)
       m_services(services),
       m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder),
       m_face(QStringLiteral(":/trovik/face.jpg")) {
+    m_face.addFile(QStringLiteral(":/trovik/face@2x.jpg"));
     setWindowTitle(QString::fromUtf8(ApplicationTitle));
     setWindowIcon(QIcon(QStringLiteral(":/trovik/icon.png")));
     setFixedSize(layout::Form1Client.pixels().size());
@@ -195,7 +196,7 @@ void Form1::mousePressEvent(QMouseEvent* event) {
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.drawPixmap(rect(), m_face);
+    painter.drawPixmap(rect(), m_face.pixmap(size(), devicePixelRatioF()));
 }
 
 }  // namespace trovik

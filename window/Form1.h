@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QIcon>
 #include <QWidget>
 #include <optional>
 
@@ -66,7 +66,7 @@ private:
 
     FormServices m_services;
     VolumeFolders m_volumeFolders;
-    QPixmap m_face;
+    QIcon m_face;  // the picture, and a copy at twice the pixels for scaled screens
     WindowDrag m_drag{*this};
 };
 

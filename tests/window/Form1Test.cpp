@@ -127,6 +127,7 @@ public:
     }
     [[nodiscard]] double scale() const { return m_scale; }
     [[nodiscard]] QSize size() const { return m_image.size(); }
+    [[nodiscard]] const QImage& image() const { return m_image; }
     // The colour in the middle of the form pixel (x, y).
     [[nodiscard]] QColor at(int x, int y) const {
         return m_image.pixelColor(static_cast<int>((x + 0.5) * m_scale),
@@ -162,6 +163,17 @@ TEST_F(Form1Picture, CoversTheWholeWindowAtTheScreensScale) {
     EXPECT_GT(brightness(picture.at(0, 100)), 150);  // the light grey frame
     EXPECT_GT(brightness(picture.at(264, 100)), 150);
     EXPECT_LT(brightness(picture.at(135, 215)), 90);  // the dark field
+
+    // Where no control covers it, the picture is drawn pixel for pixel, from the copy made for
+    // the screen's scale: the strip under the folder list, and the title bar.
+    const QImage face(scale == 2.0 ? QStringLiteral(":/trovik/face@2x.jpg")
+                                   : QStringLiteral(":/trovik/face.jpg"));
+    ASSERT_EQ(face.size(), picture.size());
+    for (const QPoint at : {QPoint(20, 214), QPoint(100, 216), QPoint(30, 8), QPoint(241, 12)}) {
+        const QPoint pixel = at * scale;
+        EXPECT_EQ(QColor(face.pixel(pixel)), picture.image().pixelColor(pixel))
+            << at.x() << "," << at.y();
+    }
 }
 
 TEST_F(Form1Picture, TitleBarIsDarkWhereNoTitleOrGlyphIsPainted) {
