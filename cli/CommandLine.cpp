@@ -21,14 +21,16 @@ std::filesystem::path pathFromArgument(const std::string& argument) {
 #endif
 }
 
-std::string pathForOutput(const std::filesystem::path& path) {
 #ifdef _WIN32
+std::string pathForOutput(const std::filesystem::path& path) {
     const auto text = path.u8string();
     return {text.begin(), text.end()};
-#else
-    return path.native();
-#endif
 }
+#else
+const std::string& pathForOutput(const std::filesystem::path& path) {
+    return path.native();
+}
+#endif
 
 const char* verdictWord(ScanVerdict::Kind kind) {
     return kind == ScanVerdict::Kind::PasswordStealer ? "PASSWORD STEALER" : "CLEAN";

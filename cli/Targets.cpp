@@ -2,6 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <string_view>
+
+#ifndef _WIN32
+#include <dirent.h>
+#endif
 
 #include "platform/io/FileErrors.h"
 
@@ -10,45 +16,106 @@ namespace fs = std::filesystem;
 namespace trovik::cli {
 namespace {
 
+// One entry of a folder: its path, and what it is, a link followed to what it points at.
+struct Entry {
+    fs::path path;
+    fs::file_type type = fs::file_type::none;
+    bool isLink = false;
+    std::error_code error;  // a dangling link, a loop of links
+};
+
 struct Listing {
-    std::vector<fs::directory_entry> entries;
+    std::vector<Entry> entries;
     std::size_t next = 0;
 };
 
-// The entries of one folder, sorted by name; the error if it cannot be read to the end.
-std::error_code listFolder(const fs::path& folder, Listing& listing) {
+// Completes an entry whose listing gave no type, or gave a link, by asking the system.
+void askType(Entry& entry, bool knownLink) {
+    if (!knownLink) {
+        const auto type = fs::symlink_status(entry.path, entry.error).type();
+        if (entry.error || type != fs::file_type::symlink) {
+            entry.type = type;
+            return;
+        }
+    }
+    entry.isLink = true;
+    entry.type = fs::status(entry.path, entry.error).type();
+}
+
+#ifdef _WIN32
+// The entries of one folder, in the order the system lists them; the error if it cannot be read
+// to the end.
+std::error_code readFolder(const fs::path& folder, std::vector<Entry>& entries) {
     std::error_code error;
     fs::directory_iterator it(folder, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        listing.entries.push_back(*it);
+        Entry entry;
+        entry.path = it->path();
+        // The listing's own type answers for everything but links.
+        std::error_code typeError;
+        if (it->is_symlink(typeError) || typeError) {
+            askType(entry, false);
+        } else if (it->is_regular_file(typeError)) {
+            entry.type = fs::file_type::regular;
+        } else if (it->is_directory(typeError)) {
+            entry.type = fs::file_type::directory;
+        } else {
+            entry.type = fs::file_type::unknown;  // a FIFO, socket or device
+        }
+        entries.push_back(std::move(entry));
     }
-    // Every entry's path is the folder's path, a separator and the entry's name, so comparing the
-    // whole paths orders the names, without making a path for each name.
-    std::sort(listing.entries.begin(), listing.entries.end(),
-              [](const fs::directory_entry& a, const fs::directory_entry& b) {
-                  return a.path().native() < b.path().native();
-              });
     return error;
 }
+#else
+// As above, read with readdir: the type it gives answers for everything but links, so that most
+// entries cost no system call, and each entry's path is made once.
+std::error_code readFolder(const fs::path& folder, std::vector<Entry>& entries) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) {
+        return {errno, std::system_category()};
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* found = ::readdir(dir.get());
+        if (found == nullptr) {
+            return errno == 0 ? std::error_code() : std::error_code(errno, std::system_category());
+        }
+        const std::string_view name(found->d_name);
+        if (name == "." || name == "..") {
+            continue;
+        }
+        Entry entry;
+        entry.path = folder / name;
+        switch (found->d_type) {
+            case DT_REG:
+                entry.type = fs::file_type::regular;
+                break;
+            case DT_DIR:
+                entry.type = fs::file_type::directory;
+                break;
+            case DT_LNK:
+                askType(entry, true);
+                break;
+            case DT_UNKNOWN:
+                askType(entry, false);  // the file system does not say
+                break;
+            default:
+                entry.type = fs::file_type::unknown;  // a FIFO, socket or device
+                break;
+        }
+        entries.push_back(std::move(entry));
+    }
+}
+#endif
 
-// The type of an entry met in a walk, following a link to what it points at. The type read
-// with the folder's entries answers for everything but links, so that most entries cost no
-// system call; where the folder gives no type, the entry asks the system.
-fs::file_type entryType(const fs::directory_entry& entry, bool& isLink, std::error_code& error) {
-    isLink = entry.is_symlink(error);
-    if (error) {
-        return fs::file_type::none;
-    }
-    if (isLink) {
-        return entry.status(error).type();
-    }
-    if (entry.is_regular_file(error)) {
-        return fs::file_type::regular;
-    }
-    if (!error && entry.is_directory(error)) {
-        return fs::file_type::directory;
-    }
-    return fs::file_type::unknown;  // a FIFO, socket or device: not a file to scan
+// The entries of one folder, sorted by name; the error if it cannot be read to the end.
+std::error_code listFolder(const fs::path& folder, Listing& listing) {
+    const auto error = readFolder(folder, listing.entries);
+    // Every entry's path is the folder's path, a separator and the entry's name, so comparing the
+    // whole paths orders the names.
+    std::sort(listing.entries.begin(), listing.entries.end(),
+              [](const Entry& a, const Entry& b) { return a.path.native() < b.path.native(); });
+    return error;
 }
 
 // Emits the files under `root`; false when `emit` asked to stop.
@@ -71,18 +138,15 @@ bool walk(const fs::path& root, const TargetSink& emit) {
             stack.pop_back();
             continue;
         }
-        const fs::directory_entry entry = std::move(current.entries[current.next++]);
+        Entry entry = std::move(current.entries[current.next++]);
 
-        std::error_code error;
-        bool isLink = false;
-        const auto type = entryType(entry, isLink, error);
         bool going = true;
-        if (error) {
-            going = emit({entry.path(), error});  // a dangling link, a loop of links
-        } else if (type == fs::file_type::regular) {
-            going = emit({entry.path(), {}});
-        } else if (type == fs::file_type::directory && !isLink) {
-            going = descend(entry.path());  // links to folders are not followed
+        if (entry.error) {
+            going = emit({std::move(entry.path), entry.error});
+        } else if (entry.type == fs::file_type::regular) {
+            going = emit({std::move(entry.path), {}});
+        } else if (entry.type == fs::file_type::directory && !entry.isLink) {
+            going = descend(entry.path);  // links to folders are not followed
         }
         // Anything else met in a walk (FIFO, socket, device) is not a file to scan.
         if (!going) {
