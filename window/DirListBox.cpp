@@ -75,8 +75,7 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-std::vector<FolderRow> folderRows(const std::filesystem::path& folder,
-                                  std::vector<std::filesystem::path> subfolders) {
+std::vector<FolderRow> folderRows(const std::filesystem::path& folder, NameList subfolders) {
     std::vector<FolderRow> rows;
     std::filesystem::path ancestor;
     int level = 0;
@@ -88,8 +87,9 @@ std::vector<FolderRow> folderRows(const std::filesystem::path& folder,
         const bool isRoot = ancestor == ancestor.root_path();
         rows.push_back({ancestor, displayText(isRoot ? ancestor : step), level++, true});
     }
-    for (ListedName& name : sortedForDisplay(std::move(subfolders))) {
-        rows.push_back({folder / name.name, std::move(name.text), level, false});
+    subfolders.sortForDisplay();
+    for (std::size_t i = 0; i < subfolders.size(); ++i) {
+        rows.push_back({folder / subfolders.name(i), subfolders.text(i), level, false});
     }
     return rows;
 }

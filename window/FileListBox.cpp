@@ -6,15 +6,10 @@
 
 namespace trovik {
 
-void FileNameModel::setNames(std::vector<ListedName> names) {
+void FileNameModel::setNames(NameList names) {
     beginResetModel();
     m_names = std::move(names);
     endResetModel();
-}
-
-const ListedName& FileNameModel::at(int row) const {
-    assert(row >= 0 && static_cast<std::size_t>(row) < m_names.size());
-    return m_names[static_cast<std::size_t>(row)];
 }
 
 int FileNameModel::rowCount(const QModelIndex& parent) const {
@@ -25,7 +20,8 @@ QVariant FileNameModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) {
         return {};
     }
-    return at(index.row()).text;
+    // Made as the view asks for it: only the rows on the screen are ever decoded.
+    return m_names.text(static_cast<std::size_t>(index.row()));
 }
 
 FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(this) {
@@ -43,7 +39,9 @@ std::optional<FolderError> FileListBox::setPath(const std::filesystem::path& fol
     if (!names) {
         return FolderError{tidy, names.error()};
     }
-    m_model.setNames(sortedForDisplay(std::move(names).value()));
+    NameList sorted = std::move(names).value();
+    sorted.sortForDisplay();
+    m_model.setNames(std::move(sorted));
     m_path = tidy;
     clearSelection();
     scrollToTop();
@@ -52,7 +50,14 @@ std::optional<FolderError> FileListBox::setPath(const std::filesystem::path& fol
 
 std::filesystem::path FileListBox::FileName() const {
     const std::int64_t index = ListIndex();
-    return index < 0 ? std::filesystem::path() : m_model.at(static_cast<int>(index)).name;
+    return index < 0 ? std::filesystem::path()
+                     : m_model.names().name(static_cast<std::size_t>(index));
+}
+
+ListedName FileListBox::entry(int row) const {
+    assert(row >= 0 && row < count());
+    const auto index = static_cast<std::size_t>(row);
+    return {m_model.names().name(index), m_model.names().text(index)};
 }
 
 std::int64_t FileListBox::ListIndex() const {

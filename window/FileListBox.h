@@ -17,14 +17,14 @@ class FileNameModel final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setNames(std::vector<ListedName> names);
-    [[nodiscard]] const ListedName& at(int row) const;
+    void setNames(NameList names);
+    [[nodiscard]] const NameList& names() const { return m_names; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<ListedName> m_names;
+    NameList m_names;
 };
 
 // The file list: the regular files of one folder, hidden files left out, sorted. A single click
@@ -49,7 +49,8 @@ public:
     [[nodiscard]] std::int64_t ListIndex() const;
 
     [[nodiscard]] int count() const { return m_model.rowCount(); }
-    [[nodiscard]] const ListedName& entry(int row) const { return m_model.at(row); }
+    // The name and text of `row`, which must be in the list.
+    [[nodiscard]] ListedName entry(int row) const;
 
 private:
     FileNameModel m_model;

@@ -10,25 +10,32 @@ std::string FolderErrorText(const FolderError& failure) {
     return text;
 }
 
-Result<std::vector<std::filesystem::path>> listEntries(const std::filesystem::path& folder,
-                                                       EntryKind kind) {
+Result<NameList> listEntries(const std::filesystem::path& folder, EntryKind kind) {
+#ifdef _WIN32
+    constexpr NameList::View separators = L"\\/";
+#else
+    constexpr NameList::View separators = "/";
+#endif
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) {
         return error;
     }
-    std::vector<std::filesystem::path> names;
+    NameList names;
     for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         const std::filesystem::directory_entry& entry = *entries;
-        std::filesystem::path name = entry.path().filename();
-        if (name.native().starts_with('.')) {
+        // The entry's path is the folder joined with the name: the name follows the last
+        // separator. Taken in place, without a path of its own.
+        const NameList::View path = entry.path().native();
+        const NameList::View name = path.substr(path.find_last_of(separators) + 1);
+        if (name.starts_with('.')) {
             continue;
         }
         std::error_code ignored;  // an entry whose kind cannot be told is not listed
         const bool wanted = kind == EntryKind::Folder ? entry.is_directory(ignored)
                                                       : entry.is_regular_file(ignored);
-        if (wanted) {
-            names.push_back(std::move(name));
+        if (wanted && !names.add(name)) {
+            return std::make_error_code(std::errc::value_too_large);
         }
     }
     if (error) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/io/Result.h"
+#include "window/ListedName.h"
 
 namespace trovik {
 
@@ -26,7 +27,6 @@ enum class EntryKind {
 // The bare names of the entries of `kind` in `folder`, in the order the system gives them.
 // Hidden entries (names beginning with a dot) are left out, and so are entries whose kind cannot
 // be told (a dangling link). Only reads the folder.
-Result<std::vector<std::filesystem::path>> listEntries(const std::filesystem::path& folder,
-                                                       EntryKind kind);
+Result<NameList> listEntries(const std::filesystem::path& folder, EntryKind kind);
 
 }  // namespace trovik

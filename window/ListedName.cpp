@@ -3,41 +3,129 @@
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
+#include <iterator>
+#include <limits>
 
 namespace trovik {
+namespace {
+
+using Char = std::filesystem::path::value_type;
+
+constexpr bool isAscii(Char c) {
+    return static_cast<std::uint32_t>(c) < 0x80U;
+}
+
+// The case-folded form of an ASCII character, as a UTF-16 unit.
+constexpr char16_t foldAscii(Char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c - 'A' + 'a') : static_cast<char16_t>(c);
+}
+
+// One name as the sort sees it. Its sort key is its case-folded text: for a name of ASCII
+// characters, the name's own bytes when it has no capitals, else a lower-case copy of them; for
+// another name, its decoded, case-folded text.
+struct SortEntry {
+    static constexpr std::int32_t OwnBytes = -1;
+    static constexpr std::int32_t LoweredBytes = -2;
+
+    std::uint32_t start;  // of the name in the list's bytes
+    std::uint32_t size;
+    std::uint32_t keyStart;  // of the key in the lowered bytes
+    std::int32_t key;        // OwnBytes, LoweredBytes or the index of the folded text
+};
+
+}  // namespace
 
 QString displayText(const std::filesystem::path& path) {
+    return displayText(NameList::View(path.native()));
+}
+
+QString displayText(NameList::View name) {
 #ifdef _WIN32
-    return QString::fromStdWString(path.native());
+    return QString::fromWCharArray(name.data(), static_cast<qsizetype>(name.size()));
 #else
-    const std::string& bytes = path.native();
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return QFile::decodeName(
+        QByteArray::fromRawData(name.data(), static_cast<qsizetype>(name.size())));
 #endif
 }
 
-std::vector<ListedName> sortedForDisplay(std::vector<std::filesystem::path> names) {
-    // Each name is decoded and case-folded once; the sort then compares the folded texts.
-    struct Keyed {
-        QString folded;
-        ListedName listed;
+bool NameList::add(View name) {
+    if (name.size() > std::numeric_limits<std::uint32_t>::max() - m_bytes.size()) {
+        return false;
+    }
+    m_bytes.append(name);
+    m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+    return true;
+}
+
+NameList::View NameList::view(std::size_t index) const {
+    const std::uint32_t start = index == 0 ? 0 : m_ends[index - 1];
+    return View(m_bytes).substr(start, m_ends[index] - start);
+}
+
+void NameList::sortForDisplay() {
+    std::vector<SortEntry> entries;
+    entries.reserve(size());
+    std::filesystem::path::string_type lowered;  // keys of ASCII names with capitals
+    std::vector<QString> folded;                 // keys of the names that are not plain ASCII
+    for (std::size_t i = 0; i < size(); ++i) {
+        const View name = view(i);
+        SortEntry entry{i == 0 ? 0 : m_ends[i - 1], static_cast<std::uint32_t>(name.size()), 0,
+                        SortEntry::OwnBytes};
+        if (!std::ranges::all_of(name, isAscii)) {
+            entry.key = static_cast<std::int32_t>(folded.size());
+            folded.push_back(displayText(name).toCaseFolded());
+        } else if (std::ranges::any_of(name, [](Char c) { return c >= 'A' && c <= 'Z'; })) {
+            entry.key = SortEntry::LoweredBytes;
+            entry.keyStart = static_cast<std::uint32_t>(lowered.size());
+            std::ranges::transform(name, std::back_inserter(lowered),
+                                   [](Char c) { return static_cast<Char>(foldAscii(c)); });
+        }
+        entries.push_back(entry);
+    }
+
+    const Char* bytes = m_bytes.data();
+    const auto asciiKey = [&](const SortEntry& e) {
+        return e.key == SortEntry::OwnBytes ? View(bytes + e.start, e.size)
+                                            : View(lowered.data() + e.keyStart, e.size);
     };
-    std::vector<Keyed> keyed;
-    keyed.reserve(names.size());
-    for (auto& name : names) {
-        QString text = displayText(name);
-        QString folded = text.toCaseFolded();
-        keyed.push_back({std::move(folded), {std::move(name), std::move(text)}});
-    }
-    std::ranges::sort(keyed, [](const Keyed& a, const Keyed& b) {
-        const int order = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
-        return order != 0 ? order < 0 : a.listed.name.native() < b.listed.name.native();
+    // Compares keys of which at least one is a folded text, unit by unit.
+    const auto compareMixed = [&](const SortEntry& a, const SortEntry& b) {
+        const auto unitsOf = [&](const SortEntry& e) {
+            return e.key < 0
+                       ? std::size_t{e.size}
+                       : static_cast<std::size_t>(folded[static_cast<std::size_t>(e.key)].size());
+        };
+        const auto unitAt = [&](const SortEntry& e, std::size_t i) -> char16_t {
+            return e.key < 0 ? static_cast<char16_t>(asciiKey(e)[i])
+                             : folded[static_cast<std::size_t>(e.key)][static_cast<qsizetype>(i)]
+                                   .unicode();
+        };
+        const std::size_t aUnits = unitsOf(a);
+        const std::size_t bUnits = unitsOf(b);
+        for (std::size_t i = 0; i < std::min(aUnits, bUnits); ++i) {
+            const char16_t x = unitAt(a, i);
+            const char16_t y = unitAt(b, i);
+            if (x != y) {
+                return x < y ? -1 : 1;
+            }
+        }
+        return aUnits == bUnits ? 0 : (aUnits < bUnits ? -1 : 1);
+    };
+    std::ranges::sort(entries, [&](const SortEntry& a, const SortEntry& b) {
+        const int order =
+            a.key < 0 && b.key < 0 ? asciiKey(a).compare(asciiKey(b)) : compareMixed(a, b);
+        return order != 0 ? order < 0
+                          : View(bytes + a.start, a.size) < View(bytes + b.start, b.size);
     });
-    std::vector<ListedName> listed;
-    listed.reserve(keyed.size());
-    for (Keyed& entry : keyed) {
-        listed.push_back(std::move(entry.listed));
+
+    std::filesystem::path::string_type sorted;
+    sorted.reserve(m_bytes.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        sorted.append(bytes + entries[i].start, entries[i].size);
+        m_ends[i] = static_cast<std::uint32_t>(sorted.size());
     }
-    return listed;
+    m_bytes = std::move(sorted);
+    m_ends.shrink_to_fit();
 }
 
 }  // namespace trovik
