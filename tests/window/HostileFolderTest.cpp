@@ -5,19 +5,25 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
-#include <chrono>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <random>
 
 #include "FormFixture.h"
 #include "window/DirListBox.h"
 #include "window/DriveListBox.h"
 #include "window/FileListBox.h"
 #include "window/FormLabel.h"
+#include "window/ListedName.h"
 
 namespace trovik {
 namespace {
@@ -308,6 +314,154 @@ TEST_F(HostileFolder, NamesThatAreNotTextShowAndScanTheirOwnFile) {
     QTest::keyClick(form->Dir1, Qt::Key_Return);
     EXPECT_EQ(form->File1->Path(), folder / subfolder);
     EXPECT_EQ(scanRow(0), (Shown{"inside.exe is a PASSWORD STEALER!", MessageIcon::Critical}));
+}
+
+// Timing and memory bounds hold for optimised builds only; sanitizers change both many times.
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+constexpr bool CostIsBounded = true;
+#else
+constexpr bool CostIsBounded = false;
+#endif
+
+long residentKiB() {
+    ::malloc_trim(0);
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with("VmRSS:")) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+// `count` empty files in `folder`, named file0000000.dat and on. Most are further links to a few
+// empty files: making a name is then about four times cheaper than making a file, and the
+// folder lists the same.
+void makeEmptyFiles(const std::filesystem::path& folder, int count) {
+    std::filesystem::create_directories(folder);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir, 0);
+    char source[32] = "";
+    char name[32];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "file%07d.dat", i);
+        if (source[0] != '\0' && ::linkat(dir, source, dir, name, 0) == 0) {
+            continue;
+        }
+        ASSERT_TRUE(source[0] == '\0' || errno == EMLINK) << name << ": " << std::strerror(errno);
+        // The first name, or the last file has as many links as the system allows.
+        const int file = ::openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ASSERT_GE(file, 0) << name << ": " << std::strerror(errno);
+        ::close(file);
+        std::memcpy(source, name, sizeof name);
+    }
+    ::close(dir);
+}
+
+TEST_F(HostileFolder, AMillionFilesListAndTheLastIsSelectedAndScanned) {
+    const auto folder = disk / "million";
+    constexpr int count = 1'000'000;
+    QElapsedTimer timer;
+    timer.start();
+    makeEmptyFiles(folder, count - 1);
+    disk.write(folder / "zz-last.exe", test::filler(1000, Signature, 900));
+    const auto made = timer.restart();
+
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    const long before = residentKiB();
+    timer.restart();
+    ASSERT_FALSE(form->Dir1->setPath(folder).has_value());  // both lists, as a user's open does
+    QCoreApplication::processEvents();
+    const auto listed = timer.restart();
+    const long growth = residentKiB() - before;
+    std::cout << "made " << count << " files in " << made << " ms; listed and shown in " << listed
+              << " ms, the memory grew by " << growth << " KiB for " << 15 * count / 1024
+              << " KiB of names\n";
+    RecordProperty("list_1000000_ms", static_cast<int>(listed));
+    ASSERT_EQ(form->File1->count(), count);
+    if (CostIsBounded) {
+        EXPECT_LT(listed, 10'000);
+        // A text and a path per name took about nine times the names' bytes.
+        EXPECT_LT(growth, 3 * 15 * count / 1024);
+    }
+
+    // The last entry by the keyboard, and by a click once scrolled there; either way it scans.
+    form->File1->setFocus();
+    QTest::keyClick(form->File1, Qt::Key_End);
+    EXPECT_EQ(form->File1->ListIndex(), count - 1);
+    EXPECT_EQ(form->File1->FileName(), "zz-last.exe");
+    EXPECT_EQ(scanSelected(), (Shown{"zz-last.exe is a PASSWORD STEALER!", MessageIcon::Critical}));
+    QTest::keyClick(form->File1, Qt::Key_Home);
+    EXPECT_EQ(scanRow(count - 1),
+              (Shown{"zz-last.exe is a PASSWORD STEALER!", MessageIcon::Critical}));
+    EXPECT_EQ(scanRow(count - 2), (Shown{"file0999998.dat is CLEAN!", MessageIcon::Information}));
+    const auto used = timer.restart();
+
+    // Leaving it gives the memory back.
+    openFolder(disk.path().filename().native());
+    EXPECT_EQ(form->File1->count(), 0);
+    std::filesystem::remove_all(folder);
+    std::cout << "selected and scanned in " << used << " ms, removed in " << timer.elapsed()
+              << " ms\n";
+}
+
+// The list's order is that of the names' case-folded texts, whatever mix of plain ASCII, ASCII
+// with capitals and other names a folder holds; the same order as a plain sort of the texts.
+TEST(NameList, SortsLikeTheFoldedTexts) {
+    std::vector<std::string> names = {"Zeta",
+                                      "zeta",
+                                      "[x",
+                                      "_y",
+                                      "a",
+                                      "A",
+                                      "ab",
+                                      "aB",
+                                      "\xc3\x89mile",
+                                      "emile",
+                                      "\xc3\xa9mile",
+                                      "caf\xe9",
+                                      "caf\xe8",
+                                      "CAF",
+                                      "~",
+                                      "\xef\xbf\xbd",
+                                      "\xf0\x9f\x98\x80",
+                                      "Z",
+                                      "z0",
+                                      "Z0",
+                                      "\xc3\x9f",
+                                      "ss",
+                                      "SS",
+                                      "straSSe",
+                                      "stra\xc3\x9f"
+                                      "e",
+                                      "1",
+                                      "10",
+                                      "9"};
+    std::mt19937 shuffle(7);
+    for (int round = 0; round < 20; ++round) {
+        std::ranges::shuffle(names, shuffle);
+        NameList list;
+        for (const auto& name : names) {
+            ASSERT_TRUE(list.add(name));
+        }
+        list.sortForDisplay();
+
+        std::vector<std::string> expected = names;
+        std::ranges::sort(expected, [](const std::string& a, const std::string& b) {
+            const QString x = QFile::decodeName(QByteArray::fromStdString(a)).toCaseFolded();
+            const QString y = QFile::decodeName(QByteArray::fromStdString(b)).toCaseFolded();
+            const int order = QString::compare(x, y, Qt::CaseSensitive);
+            return order != 0 ? order < 0 : a < b;
+        });
+        std::vector<std::string> sorted;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            sorted.push_back(list.name(i).native());
+            EXPECT_EQ(list.text(i), QFile::decodeName(QByteArray::fromStdString(sorted.back())));
+        }
+        ASSERT_EQ(sorted, expected) << "round " << round;
+    }
 }
 
 }  // namespace
