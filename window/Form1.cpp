@@ -59,11 +59,8 @@ void setTextColour(QWidget* label, const QColor& colour) {
 Form1::Form1(FormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_services(services),
-      m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder),
-      m_face(QStringLiteral(":/trovik/face.jpg")) {
-    m_face.addFile(QStringLiteral(":/trovik/face@2x.jpg"));
+      m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder) {
     setWindowTitle(QString::fromUtf8(ApplicationTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/trovik/icon.png")));
     setFixedSize(layout::Form1Client.pixels().size());
     setFocusPolicy(Qt::NoFocus);
 
@@ -187,6 +184,15 @@ void Form1::Label4_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /
     QCoreApplication::exit(0);
 }
 
+void Form1::showEvent(QShowEvent* event) {
+    // Set when first shown, so that the greeting before it need not wait for the picture's reader.
+    if (!m_iconSet) {
+        m_iconSet = true;
+        setWindowIcon(QIcon(QStringLiteral(":/trovik/icon.png")));
+    }
+    QWidget::showEvent(event);
+}
+
 void Form1::mousePressEvent(QMouseEvent* event) {
     // Only the background: a press on a control is the control's.
     if (childAt(event->position().toPoint()) == nullptr) {
@@ -195,6 +201,11 @@ void Form1::mousePressEvent(QMouseEvent* event) {
 }
 
 void Form1::paintEvent(QPaintEvent* /*event*/) {
+    if (m_face.isNull()) {
+        // Read when first painted: the greeting, shown before, need not wait for the decoder.
+        m_face.addFile(QStringLiteral(":/trovik/face.jpg"));
+        m_face.addFile(QStringLiteral(":/trovik/face@2x.jpg"));
+    }
     QPainter painter(this);
     painter.drawPixmap(rect(), m_face.pixmap(size(), devicePixelRatioF()));
 }

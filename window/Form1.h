@@ -51,6 +51,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
     [[nodiscard]] const FormServices& services() const { return m_services; }
@@ -66,7 +67,9 @@ private:
 
     FormServices m_services;
     VolumeFolders m_volumeFolders;
-    QIcon m_face;  // the picture, and a copy at twice the pixels for scaled screens
+    QIcon m_face;  // the picture, and a copy at twice the pixels for scaled screens; read when
+                   // first painted
+    bool m_iconSet = false;
     WindowDrag m_drag{*this};
 };
 

@@ -54,6 +54,9 @@ TEST_F(Form1Layout, WindowIsAFixedBorderlessPictureWithTheApplicationTitle) {
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(form->isWindow());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("trovik by -zelvo-"));
+    form->show();  // the icon is read when the window is first shown
+    EXPECT_EQ(form->windowIcon().availableSizes(),
+              QIcon(QStringLiteral(":/trovik/icon.png")).availableSizes());
     EXPECT_FALSE(form->windowIcon().isNull());
 }
 
