@@ -3,8 +3,9 @@
 //   trovik_window_bench make FOLDER COUNT   makes COUNT empty files in FOLDER, quickly
 //   trovik_window_bench list FOLDER RUNS    lists FOLDER into File1 and with a bare enumeration and
 //                                           sort, alternately, RUNS times each; one line a pair
-//   trovik_window_bench large FOLDER        lists FOLDER into File1 once: how long the window was
-//                                           busy, and how much memory it took for the names
+//   trovik_window_bench large FOLDER        lists FOLDER into File1 once: how long it took, the
+//                                           longest the window went unpainted meanwhile, and how
+//                                           much memory it took for the names
 //
 // Figures are printed as "key=value" words, one measurement a line, for bench/window-figures.py.
 #include <fcntl.h>
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -171,12 +173,25 @@ int main(int argc, char* argv[]) {
         ::malloc_trim(0);
         const long rssBefore = statusKiB("VmRSS");
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+        // The longest the event loop went without a turn: how long the window was frozen.
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticks;
+        QObject::connect(&ticks, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, sinceTick.nsecsElapsed());
+            sinceTick.restart();
+        });
+        ticks.start(5);
+        sinceTick.start();
         const double busy = intoFile1();
+        longestGap = std::max(longestGap, sinceTick.nsecsElapsed());
+        ticks.stop();
         const long peakAfter = statusKiB("VmHWM");
         ::malloc_trim(0);
         const long rssAfter = statusKiB("VmRSS");
-        std::cout << "busy_ms=" << busy << " entries=" << form.File1->count()
-                  << " name_bytes=" << nameBytes << " rss_growth_kib=" << rssAfter - rssBefore
+        std::cout << "busy_ms=" << busy << " frozen_ms=" << static_cast<double>(longestGap) / 1e6
+                  << " entries=" << form.File1->count() << " name_bytes=" << nameBytes
+                  << " rss_growth_kib=" << rssAfter - rssBefore
                   << " peak_growth_kib=" << peakAfter - rssBefore << std::endl;
         return 0;
     }

@@ -87,7 +87,6 @@ std::vector<FolderRow> folderRows(const std::filesystem::path& folder, NameList 
         const bool isRoot = ancestor == ancestor.root_path();
         rows.push_back({ancestor, displayText(isRoot ? ancestor : step), level++, true});
     }
-    subfolders.sortForDisplay();
     for (std::size_t i = 0; i < subfolders.size(); ++i) {
         rows.push_back({folder / subfolders.name(i), subfolders.text(i), level, false});
     }
@@ -138,7 +137,7 @@ std::optional<FolderError> DirListBox::restorePath(const std::filesystem::path& 
 
 std::optional<FolderError> DirListBox::list(const std::filesystem::path& folder) {
     const std::filesystem::path tidy = tidyFolder(folder);
-    auto subfolders = listEntries(tidy, EntryKind::Folder);
+    auto subfolders = readFolder(tidy, EntryKind::Folder);
     if (!subfolders) {
         return FolderError{tidy, subfolders.error()};
     }

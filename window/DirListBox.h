@@ -42,7 +42,7 @@ private:
 };
 
 // The rows the folder list shows for `folder`: its ancestors from the root down, the folder, then
-// its subfolders (bare names, as listed) sorted without regard to case.
+// its subfolders (bare names, sorted for display).
 std::vector<FolderRow> folderRows(const std::filesystem::path& folder, NameList subfolders);
 
 // The folder list: the ancestors of its folder and the folder's subfolders. Opening an entry (a

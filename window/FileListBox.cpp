@@ -35,13 +35,11 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(this) {
 
 std::optional<FolderError> FileListBox::setPath(const std::filesystem::path& folder) {
     const std::filesystem::path tidy = tidyFolder(folder);
-    auto names = listEntries(tidy, EntryKind::File);
+    auto names = readFolder(tidy, EntryKind::File);
     if (!names) {
         return FolderError{tidy, names.error()};
     }
-    NameList sorted = std::move(names).value();
-    sorted.sortForDisplay();
-    m_model.setNames(std::move(sorted));
+    m_model.setNames(std::move(names).value());
     m_path = tidy;
     clearSelection();
     scrollToTop();

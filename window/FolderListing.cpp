@@ -1,5 +1,12 @@
 #include "window/FolderListing.h"
 
+#include <QCursor>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
+#include <chrono>
+#include <future>
+
 namespace trovik {
 
 std::string FolderErrorText(const FolderError& failure) {
@@ -42,6 +49,33 @@ Result<NameList> listEntries(const std::filesystem::path& folder, EntryKind kind
         return error;
     }
     return names;
+}
+
+Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind) {
+    using namespace std::chrono_literals;
+    std::future<Result<NameList>> names =
+        std::async(std::launch::async, [folder, kind]() -> Result<NameList> {
+            auto listed = listEntries(folder, kind);
+            if (listed) {
+                listed.value().sortForDisplay();
+            }
+            return listed;
+        });
+    if (names.wait_for(50ms) != std::future_status::ready &&
+        QCoreApplication::instance() != nullptr) {
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (names.wait_for(0ms) == std::future_status::ready) {
+                loop.quit();
+            }
+        });
+        poll.start(5);
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    return names.get();  // also where the loop was ended early, by the program's end
 }
 
 }  // namespace trovik

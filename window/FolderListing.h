@@ -29,4 +29,10 @@ enum class EntryKind {
 // be told (a dangling link). Only reads the folder.
 Result<NameList> listEntries(const std::filesystem::path& folder, EntryKind kind);
 
+// The same names, sorted for display. The folder is read on a worker thread; when that takes
+// more than a moment (a folder of a million files), an event loop runs meanwhile, so that the
+// windows are still painted, with the busy pointer. Input waits until the names are there: the
+// caller's state cannot change under it.
+Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind);
+
 }  // namespace trovik

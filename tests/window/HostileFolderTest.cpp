@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -335,6 +336,15 @@ long residentKiB() {
     return -1;
 }
 
+class PaintCount final : public QObject {
+public:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
 // `count` empty files in `folder`, named file0000000.dat and on. Most are further links to a few
 // empty files: making a name is then about four times cheaper than making a file, and the
 // folder lists the same.
@@ -371,10 +381,27 @@ TEST_F(HostileFolder, AMillionFilesListAndTheLastIsSelectedAndScanned) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     const long before = residentKiB();
+    // While the folder is read the window is still painted.
+    PaintCount paints;
+    form->installEventFilter(&paints);
+    QTimer ticks;
+    int ticked = 0;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        ++ticked;
+        form->update();
+    });
+    ticks.start(20);
     timer.restart();
     ASSERT_FALSE(form->Dir1->setPath(folder).has_value());  // both lists, as a user's open does
-    QCoreApplication::processEvents();
     const auto listed = timer.restart();
+    ticks.stop();
+    form->removeEventFilter(&paints);
+    QCoreApplication::processEvents();
+    if (listed > 500) {
+        EXPECT_GT(ticked, 0);
+        EXPECT_GT(paints.count, 0);
+    }
+    std::cout << "the window was painted " << paints.count << " times while the folder was read\n";
     const long growth = residentKiB() - before;
     std::cout << "made " << count << " files in " << made << " ms; listed and shown in " << listed
               << " ms, the memory grew by " << growth << " KiB for " << 15 * count / 1024
