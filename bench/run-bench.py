@@ -136,11 +136,11 @@ def corpus_files(count: int):
         yield f"d{folder // 5:02d}/s{folder % 5}/file{i:05d}.bin"
 
 
-def make_corpus(root: Path, count: int, seed: int) -> Path:
+def make_corpus(root: Path, count: int, seed: int, cap=None) -> Path:
     """Makes the corpus at `root` unless it is there already; returns the expected-verdicts file."""
     expected = root.with_name(root.name + ".expected")
     stamp = root.with_name(root.name + ".stamp")
-    wanted = f"version={CORPUS_VERSION} files={count} seed={seed}\n"
+    wanted = f"version={CORPUS_VERSION} files={count} seed={seed} cap={cap}\n"
     if expected.exists() and stamp.exists() and stamp.read_text() == wanted:
         return expected
     print(f"Making the corpus {root} ({count} files) ...", flush=True)
@@ -151,7 +151,7 @@ def make_corpus(root: Path, count: int, seed: int) -> Path:
     lines = []
     total = 0
     for rel in corpus_files(count):
-        size = file_size(rng)
+        size = file_size(rng) if cap is None else min(file_size(rng), cap)
         pool = pools[rng.random() < 0.4]
         start = rng.randrange(len(pool) - size + 1)
         content = bytearray(pool[start:start + size])
@@ -234,7 +234,7 @@ def matcher_figures(bench: Path, repetitions: int):
     medians = {}
     for b in json.loads(run.stdout)["benchmarks"]:
         if b.get("aggregate_name") == "median":
-            medians[b["run_name"]] = b["real_time"] * {"ns": 1, "us": 1e3, "ms": 1e6}[b["time_unit"]]
+            medians[b["run_name"]] = b["cpu_time"] * {"ns": 1, "us": 1e3, "ms": 1e6}[b["time_unit"]]
     return medians
 
 
@@ -242,6 +242,7 @@ def hyperfine(commands, rounds: int, runs: int, warmup: int, out: Path):
     """Median wall time of each command. The runs are made in rounds, every command once in turn
     per round, so that a change in the machine's load falls on all of them alike."""
     times = {name: [] for name, _ in commands}
+    cpu = {name: [] for name, _ in commands}
     for r in range(rounds):
         args = ["hyperfine", "--style", "none", "-N", "-i", "--warmup",
                 str(warmup if r == 0 else 1), "--runs", str(runs), "--export-json", str(out)]
@@ -250,7 +251,9 @@ def hyperfine(commands, rounds: int, runs: int, warmup: int, out: Path):
         subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for result in json.loads(out.read_text())["results"]:
             times[result["command"]] += result["times"]
-    return {name: statistics.median(t) for name, t in times.items()}
+            cpu[result["command"]].append(result["user"] + result["system"])  # this round's mean
+    return ({name: statistics.median(t) for name, t in times.items()},
+            {name: statistics.median(t) for name, t in cpu.items()})
 
 
 def main():
@@ -333,7 +336,7 @@ def main():
         print(f"  {name:<22} {total:5.2f}  ({detail})")
 
     if not args.skip_micro:
-        print("\nMicro benchmarks (Google Benchmark, median of 5 repetitions, one run):")
+        print("\nMicro benchmarks (Google Benchmark, CPU time, median of 5 repetitions, one run):")
         m = matcher_figures(bins / "trovik_matcher_bench", 5)
         for name, ns in m.items():
             print(f"  {name:<32} {ns / 1000:9.2f} us")
@@ -341,49 +344,75 @@ def main():
               f"{m['BM_MemchrBaseline'] / m['BM_FindSignature']:.2f}x (portable path "
               f"{m['BM_MemchrBaseline'] / m['BM_FindSignaturePortable']:.2f}x)")
         for size in (4096, 16384, 65536):
-            print(f"  ScanFile / bare open-read-search-close, {size:>5}-byte file: "
-                  f"{m[f'BM_ScanFile/{size}'] / m[f'BM_BareOpenReadClose/{size}']:.2f}")
+            scan_ns = m[f"BM_ScanFile/{size}"]
+            print(f"  ScanFile on a {size:>5}-byte file / bare open-read-close: "
+                  f"{scan_ns / m[f'BM_BareOpenReadClose/{size}']:.2f}, "
+                  f"/ bare open-read-memchr search-close: "
+                  f"{scan_ns / m[f'BM_BareLoopFile/{size}']:.2f}")
 
-    commands = [
-        ("baseline -j1", [str(loop), "-j", "1", str(corpus)]),
-        ("baseline -j2", [str(loop), "-j", "2", str(corpus)]),
-        ("baseline -m -j1", [str(loop), "-m", "-j", "1", str(corpus)]),
-        ("baseline -m -j2", [str(loop), "-m", "-j", "2", str(corpus)]),
-        ("trovik-scan -r -j1", [str(scan), "-r", "-j", "1", str(corpus)]),
-        ("trovik-scan -r -j2", [str(scan), "-r", "-j", "2", str(corpus)]),
-    ]
-    if args.compare:
-        other = str(Path(args.compare).resolve())
-        commands += [("other scan -r -j1", [other, "-r", "-j", "1", str(corpus)]),
-                     ("other scan -r -j2", [other, "-r", "-j", "2", str(corpus)])]
+    def ours(root):
+        commands = [
+            ("baseline -j1", [str(loop), "-j", "1", str(root)]),
+            ("baseline -j2", [str(loop), "-j", "2", str(root)]),
+            ("baseline -m -j1", [str(loop), "-m", "-j", "1", str(root)]),
+            ("baseline -m -j2", [str(loop), "-m", "-j", "2", str(root)]),
+            ("trovik-scan -r -j1", [str(scan), "-r", "-j", "1", str(root)]),
+            ("trovik-scan -r -j2", [str(scan), "-r", "-j", "2", str(root)]),
+        ]
+        if args.compare:
+            other = str(Path(args.compare).resolve())
+            commands += [("other scan -r -j1", [other, "-r", "-j", "1", str(root)]),
+                         ("other scan -r -j2", [other, "-r", "-j", "2", str(root)])]
+        return commands
+
+    quoted = [a if a == "-e" else f"'{a}'" for a in fixed]
+
+    def ripgrep(root):
+        return ("ripgrep -j2", ["rg", "-j", "2", "-l", "-i", "-a", "-F", "--no-ignore", "--hidden",
+                                *quoted, str(root)])
+
+    commands = ours(corpus)
     if not args.skip_peers:
-        quoted = [a if a == "-e" else f"'{a}'" for a in fixed]
         commands += [
-            ("ripgrep -j2", ["rg", "-j", "2", "-l", "-i", "-a", "-F", "--no-ignore", "--hidden",
-                             *quoted, str(corpus)]),
+            ripgrep(corpus),
             ("grep -r -i -a -l", ["grep", "-r", "-i", "-a", "-l", "-F", *quoted, str(corpus)]),
             ("yara -r -p 2", ["yara", "-r", "-p", "2", str(rule), str(corpus)]),
         ]
+    timing_table(f"{args.files} files", commands, args, args.files, work)
+
+    # Where every tool reads the same bytes: no file is longer than the window.
+    small = work / f"corpus-{args.files}-window"
+    small_expected = make_corpus(small, args.files, args.seed, cap=WINDOW)
+    if not check_verdicts("trovik-scan -r -j 2 (window corpus)",
+                          [str(scan), "-r", "-j", "2", str(small)], small, small_expected,
+                          ordered=True):
+        sys.exit("trovik-scan gave a wrong verdict")
+    commands = ours(small) + ([] if args.skip_peers else [ripgrep(small)])
+    timing_table(f"{args.files} files, none longer than {WINDOW} bytes", commands, args,
+                 args.files, work)
+
+
+def timing_table(title, commands, args, files, work):
     total_runs = args.rounds * args.runs
-    print(f"\nTiming with hyperfine: {total_runs} runs of each command in {args.rounds} rounds, "
-          f"after {args.warmup} warm-up runs, warm cache, {args.files} files. Medians:",
-          flush=True)
-    medians = hyperfine(commands, args.rounds, args.runs, args.warmup, work / "hyperfine.json")
+    print(f"\nTiming, {title}: hyperfine, {total_runs} runs of each command in {args.rounds} "
+          f"rounds after {args.warmup} warm-up runs, warm cache. Medians (CPU: median of the "
+          f"rounds' means):", flush=True)
+    medians, cpu = hyperfine(commands, args.rounds, args.runs, args.warmup,
+                             work / "hyperfine.json")
     base1, base2 = medians["baseline -j1"], medians["baseline -j2"]
-    print(f"\n  {'command':<22} {'median':>10} {'per file':>10} {'/ loop -j1':>11} "
-          f"{'/ loop -j2':>11}")
+    print(f"\n  {'command':<22} {'wall':>10} {'per file':>10} {'/ loop -j1':>11} "
+          f"{'/ loop -j2':>11} {'CPU user+sys':>15}")
     for name, _ in commands:
         t = medians[name]
-        print(f"  {name:<22} {t * 1000:8.1f} ms {t / args.files * 1e6:7.2f} us "
-              f"{t / base1:10.2f}x {t / base2:10.2f}x")
+        print(f"  {name:<22} {t * 1000:8.1f} ms {t / files * 1e6:7.2f} us "
+              f"{t / base1:10.2f}x {t / base2:10.2f}x {cpu[name] * 1000:12.1f} ms")
     r1 = medians["trovik-scan -r -j1"] / base1
     r2 = medians["trovik-scan -r -j2"] / base2
     print(f"\n  trovik-scan -j1 / loop -j1: {r1:.2f} (target 1.15)   "
           f"trovik-scan -j2 / loop -j2: {r2:.2f} (target 1.15)")
     m1 = medians["trovik-scan -r -j1"] / medians["baseline -m -j1"]
     m2 = medians["trovik-scan -r -j2"] / medians["baseline -m -j2"]
-    print(f"  with the same matcher in the loop (-m): -j1 {m1:.2f}, -j2 {m2:.2f}")
-
+    print(f"  against the loop searching with trovik's matcher (-m): -j1 {m1:.2f}, -j2 {m2:.2f}")
 
 if __name__ == "__main__":
     main()
