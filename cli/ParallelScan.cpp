@@ -63,6 +63,15 @@ public:
         return &m_items[m_next++ - m_first];
     }
 
+    // The next target to scan if more than `limit` are waiting to be taken, otherwise null.
+    Item* takeBeyond(std::size_t limit) {
+        const std::lock_guard lock(m_mutex);
+        if (m_stopped || m_first + m_items.size() - m_next <= limit) {
+            return nullptr;
+        }
+        return &m_items[m_next++ - m_first];
+    }
+
     // The first target not yet reported, or null.
     Item* front() {
         const std::lock_guard lock(m_mutex);
@@ -114,8 +123,8 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
         return;
     }
 
-    // This thread walks, then scans beside the helpers; between two steps of its own it reports
-    // the scanned targets at the front, so that it seldom has to wait for one.
+    // This thread walks and scans beside the helpers; between two steps of its own it reports the
+    // scanned targets at the front, so that it seldom has to wait for one.
     ScanQueue queue;
     bool going = true;
     const auto reportScanned = [&] {
@@ -149,8 +158,15 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
         }
     }
 
+    // The walk keeps only a few targets ahead of the scans: beyond those, this thread scans one
+    // for each it adds. That bounds what the walk holds, and a target is scanned while its path
+    // is still in the cache.
+    const std::size_t ahead = 64 * static_cast<std::size_t>(threads);
     source([&](Target&& target) {
         queue.push(std::move(target));
+        if (ScanQueue::Item* item = queue.takeBeyond(ahead)) {
+            queue.scan(*item, files);
+        }
         reportScanned();
         return going;
     });
