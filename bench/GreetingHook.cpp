@@ -6,6 +6,7 @@
 //   window_ms=...    peak_kib=...   when the first other window has been painted; the program
 //                                   then ends at once
 //
+// With TROVIK_BENCH_PHASES set, it also says when the application object was made.
 // Times are counted from TROVIK_BENCH_SPAWN_NS, the CLOCK_MONOTONIC time (in nanoseconds) at which
 // the caller started the process; the lines go to standard error.
 #include <unistd.h>
@@ -75,6 +76,9 @@ private:
 };
 
 void installWatch() {
+    if (std::getenv("TROVIK_BENCH_PHASES") != nullptr) {
+        std::fprintf(stderr, "application_ms=%.3f\n", millisecondsSinceSpawn());
+    }
     QCoreApplication::instance()->installEventFilter(new PaintWatch);
 }
 
