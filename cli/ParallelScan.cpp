@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <system_error>
@@ -86,32 +85,30 @@ public:
 
     void scan(Item& item, FileService& files) {
         item.verdict = verdictFor(item.target, files);
-        item.scanned.store(true);
-        // The count, not the item, is what a waiting reporter watches: the item may be reported
-        // and gone by the time this thread would tell of it.
-        m_scans.fetch_add(1);
-        m_scans.notify_one();
+        {
+            const std::lock_guard lock(m_mutex);
+            item.scanned.store(true);
+        }
+        // The queue's condition, not the item, is what a waiting reporter watches: the item may be
+        // reported and gone by the time this thread tells of it. (No std::atomic wait here: the
+        // MinGW library's fallback for it hangs.)
+        m_scannedOne.notify_one();
     }
 
     void waitScanned(const Item& item) {
-        for (;;) {
-            const auto seen = m_scans.load();
-            if (item.scanned.load()) {
-                return;
-            }
-            m_scans.wait(seen);
-        }
+        std::unique_lock lock(m_mutex);
+        m_scannedOne.wait(lock, [&] { return item.scanned.load(); });
     }
 
 private:
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_changed;     // a target was added, or the walk is over
+    std::condition_variable m_scannedOne;  // a scan ended
     std::deque<Item> m_items;  // a deque: adding and removing leaves the other items in place
     std::size_t m_first = 0;   // the number of items removed from the front
     std::size_t m_next = 0;    // the number of items taken to scan
     bool m_closed = false;
     bool m_stopped = false;
-    std::atomic<std::uint32_t> m_scans{0};  // how many scans have ended; it may wrap
 };
 
 }  // namespace
