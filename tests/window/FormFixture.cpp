@@ -2,7 +2,9 @@
 
 #include "platform/io/FileService.h"
 #include "window/DirListBox.h"
+#include "window/DriveListBox.h"
 #include "window/FileListBox.h"
+#include "window/FormLabel.h"
 
 namespace trovik::test {
 
@@ -19,13 +21,17 @@ void FormFixture::clickAt(QPoint point, Qt::MouseButton button) {
     QTest::mouseClick(target, button, {}, target->mapFrom(form.get(), point));
 }
 
+void FormFixture::selectRow(int row) {
+    const QModelIndex index = form->File1->model()->index(row, 0);
+    form->File1->scrollTo(index);
+    QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
+                      form->File1->visualRect(index).center());
+}
+
 void FormFixture::selectFile(const std::string& name) {
     for (int row = 0; row < form->File1->count(); ++row) {
         if (form->File1->entry(row).name == name) {
-            const QModelIndex index = form->File1->model()->index(row, 0);
-            form->File1->scrollTo(index);
-            QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
-                              form->File1->visualRect(index).center());
+            selectRow(row);
             return;
         }
     }
@@ -51,20 +57,47 @@ void FormFixture::openFolder(const std::string& text, Gesture gesture) {
     ADD_FAILURE() << "no folder " << text << " in the list";
 }
 
-std::vector<std::string> FormFixture::fileNames() const {
-    std::vector<std::string> names;
+Shown FormFixture::scan() {
+    messages.shown.clear();
+    clickAt(form->Label1->geometry().topLeft() + QPoint(10, 10));
+    return messages.shown.size() == 1 ? messages.shown.front() : Shown{"no single box", {}};
+}
+
+Names FormFixture::fileNames() const {
+    Names names;
     for (int row = 0; row < form->File1->count(); ++row) {
         names.push_back(form->File1->entry(row).name.native());
     }
     return names;
 }
 
-std::vector<std::string> FormFixture::folderTexts() const {
-    std::vector<std::string> texts;
+Names FormFixture::folderTexts() const {
+    Names texts;
     for (int row = 0; row < form->Dir1->count(); ++row) {
         texts.push_back(form->Dir1->row(row).text.toStdString());
     }
     return texts;
+}
+
+void TwoVolumes::SetUp() {
+    disk.write("A/work/report.doc", "clean");
+    disk.write("A/work/pws.exe", filler(1000, Signature, 10));
+    disk.write("A/work/deeper/inner.exe", "clean");
+    disk.write("A/top.exe", filler(1000, Signature, 500));
+    disk.write("B/b.bin", "clean");
+    disk.write("B/stuff/other.bin", "clean");
+    volumes.volumes = {{a, "ALPHA"}, {b, ""}};
+    makeForm(a / "work");
+}
+
+void TwoVolumes::chooseVolume(int row) {
+    form->Drive1->setCurrentIndex(row);
+}
+
+void TwoVolumes::expectChainAt(const std::filesystem::path& folder) {
+    EXPECT_EQ(form->Dir1->Path(), folder);
+    EXPECT_EQ(form->File1->Path(), folder);
+    EXPECT_EQ(form->Drive1->currentIndex(), folder.native().starts_with(b.native()) ? BRow : ARow);
 }
 
 }  // namespace trovik::test

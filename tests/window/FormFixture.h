@@ -16,6 +16,8 @@
 
 namespace trovik::test {
 
+inline const std::string Signature = "cHaNgE yOuR pAsSwOrD";
+
 struct Shown {
     std::string text;
     MessageIcon icon;
@@ -25,6 +27,13 @@ struct Shown {
         return out << '"' << shown.text << "\" icon " << static_cast<int>(shown.icon);
     }
 };
+using Boxes = std::vector<Shown>;
+using Names = std::vector<std::string>;
+
+// The box for a folder that could not be opened.
+inline Shown openFailure(const std::filesystem::path& folder, const std::string& reason) {
+    return {folder.native() + " could not be opened!\r\r" + reason, MessageIcon::Critical};
+}
 
 // Records each box instead of showing it.
 class RecordingMessages final : public MessageBoxService {
@@ -32,7 +41,7 @@ public:
     void show(std::string_view text, MessageIcon icon) override {
         shown.push_back({std::string(text), icon});
     }
-    std::vector<Shown> shown;
+    Boxes shown;
 };
 
 // Offers a fixed list of volumes.
@@ -52,19 +61,40 @@ protected:
 
     void makeForm(const std::filesystem::path& workingFolder);
 
-    // A click of the primary button at `point` (form pixels), delivered to whatever control the
-    // user would hit there.
+    // A click at `point` (form pixels), delivered to whatever control the user would hit there.
     void clickAt(QPoint point, Qt::MouseButton button = Qt::LeftButton);
-
-    // Selects the file list's entry named `name` with a click, as the user does.
+    // Selects the file list's entry named `name`, or at `row`, with a click, as the user does.
     void selectFile(const std::string& name);
-
+    void selectRow(int row);
     // Opens the folder list's entry shown as `text` with Enter, or with a double click.
     enum class Gesture { Enter, DoubleClick };
     void openFolder(const std::string& text, Gesture gesture = Gesture::Enter);
 
-    [[nodiscard]] std::vector<std::string> fileNames() const;
-    [[nodiscard]] std::vector<std::string> folderTexts() const;
+    // Clicks the white caption and returns the one box that came up.
+    Shown scan();
+    Shown scanFile(const std::string& name) {
+        selectFile(name);
+        return scan();
+    }
+
+    [[nodiscard]] Names fileNames() const;
+    [[nodiscard]] Names folderTexts() const;
+};
+
+// Volumes A and B, each a temporary folder; the program starts in A/work.
+class TwoVolumes : public FormFixture {
+protected:
+    std::filesystem::path a = disk / "A";
+    std::filesystem::path b = disk / "B";
+    // The drive list's rows: the root first (the volume service did not offer it), then A and B.
+    static constexpr int RootRow = 0;
+    static constexpr int ARow = 1;
+    static constexpr int BRow = 2;
+
+    void SetUp() override;
+    void chooseVolume(int row);
+    // The three lists on `folder` and its volume.
+    void expectChainAt(const std::filesystem::path& folder);
 };
 
 }  // namespace trovik::test

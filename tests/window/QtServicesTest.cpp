@@ -48,17 +48,15 @@ std::optional<SeenBox> showAndDismiss(std::string_view text, MessageIcon icon) {
 }
 
 TEST(QtMessageBoxService, ShowsAModalBoxWithOneOkButtonTheIconAndTheTitle) {
-    const struct {
-        MessageIcon icon;
-        QMessageBox::Icon shown;
-    } cases[] = {{MessageIcon::Critical, QMessageBox::Critical},
-                 {MessageIcon::Information, QMessageBox::Information}};
-    for (const auto& c : cases) {
-        const auto seen = showAndDismiss("setup.exe is CLEAN!", c.icon);
+    for (const auto& [icon, shown] :
+         {std::pair{MessageIcon::Critical, QMessageBox::Critical},
+          std::pair{MessageIcon::Information, QMessageBox::Information}}) {
+        const auto seen = showAndDismiss("<b>x</b>.exe is CLEAN!", icon);
         ASSERT_TRUE(seen.has_value()) << "no box came up";
-        EXPECT_EQ(seen->text, QStringLiteral("setup.exe is CLEAN!"));
+        EXPECT_EQ(seen->text, QStringLiteral("<b>x</b>.exe is CLEAN!"));  // not markup
+        EXPECT_EQ(seen->format, Qt::PlainText);
         EXPECT_EQ(seen->title, QStringLiteral("trovik by -zelvo-"));
-        EXPECT_EQ(seen->icon, c.shown);
+        EXPECT_EQ(seen->icon, shown);
         EXPECT_EQ(seen->buttons, 1);
         EXPECT_TRUE(seen->modal);
     }
@@ -70,13 +68,6 @@ TEST(QtMessageBoxService, CarriageReturnsBreakTheLine) {
     ASSERT_TRUE(oneLine && threeLines);
     EXPECT_EQ(threeLines->text, QStringLiteral("first\n\nthird"));
     EXPECT_GE(threeLines->labelHeight, 2 * oneLine->labelHeight);
-}
-
-TEST(QtMessageBoxService, ANameThatLooksLikeMarkupIsShownAsItIs) {
-    const auto seen = showAndDismiss("<b>x</b>.exe is CLEAN!", MessageIcon::Information);
-    ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->format, Qt::PlainText);
-    EXPECT_EQ(seen->text, QStringLiteral("<b>x</b>.exe is CLEAN!"));
 }
 
 TEST(MessageBoxText, DecodesNamesAsTheSystemDoes) {
@@ -96,7 +87,6 @@ TEST(IsUserVolume, KeepsRealFileSystemsAndLeavesOutPseudoOnes) {
     } cases[] = {
         {"ext4", "/", true},
         {"overlay", "/", true},
-        {"ext4", "/home", true},
         {"vfat", "/media/u/STICK", true},
         {"vfat", "/run/media/u/STICK", true},
         {"nfs4", "/srv/share", true},
@@ -105,9 +95,7 @@ TEST(IsUserVolume, KeepsRealFileSystemsAndLeavesOutPseudoOnes) {
         {"cgroup2", "/sys/fs/cgroup", false},
         {"devpts", "/dev/pts", false},
         {"tmpfs", "/run", false},
-        {"tmpfs", "/dev/shm", false},
         {"ext4", "/run/user/1000", false},
-        {"mqueue", "/dev/mqueue", false},
         {"ext4", "/proc/driver/x", false},
         {"squashfs", "/snap/core/1", false},
     };
@@ -152,19 +140,17 @@ TEST(MissingDisplay, TellsWhenNoDisplayCanBeReached) {
     }
 }
 
-TEST(VolumeFolders, EachVolumeStartsAtItsRootAndTheWorkingVolumeAtTheWorkingFolder) {
+// Each folder belongs to the volume mounted deepest above it; the working volume starts at the
+// working folder. Choosing and remembering folders is checked through the window's browsing.
+TEST(VolumeFolders, AFolderBelongsToTheDeepestVolumeAboveIt) {
     VolumeFolders folders({{"/home", ""}, {"/media/usb", "STICK"}, {"/media/usb/inner", ""}},
                           "/home/u/work/");
     ASSERT_EQ(folders.volumes().size(), 4U);  // the root is added
-    EXPECT_EQ(folders.volumes()[0].root, "/");
     EXPECT_EQ(folders.currentFolder(folders.volumeOf("/home")), "/home/u/work");
-    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/media/usb")), "/media/usb");
-
     const struct {
         const char* folder;
         const char* volume;
     } cases[] = {{"/", "/"},
-                 {"/etc", "/"},
                  {"/homework", "/"},  // a name that merely begins like a mount point
                  {"/home", "/home"},
                  {"/home/u/../v", "/home"},
@@ -173,10 +159,6 @@ TEST(VolumeFolders, EachVolumeStartsAtItsRootAndTheWorkingVolumeAtTheWorkingFold
     for (const auto& c : cases) {
         EXPECT_EQ(folders.volumes()[folders.volumeOf(c.folder)].root, c.volume) << c.folder;
     }
-
-    folders.remember("/media/usb/photos/");
-    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/media/usb")), "/media/usb/photos");
-    EXPECT_EQ(folders.currentFolder(folders.volumeOf("/home")), "/home/u/work");
 }
 
 }  // namespace

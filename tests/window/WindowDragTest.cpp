@@ -136,8 +136,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(WindowDragTest, ReleaseSentByQtNeitherEndsTheDragNorSnaps) {
-    press({400, 210});
-    moveTo({105, 210});
+    // Without a drag, neither it nor a user's release moves the window.
+    m_window.move(5, 200);
+    sendPropagatedRelease({6, 201});
+    release({6, 201});
+    EXPECT_EQ(m_window.pos(), QPoint(5, 200));
+
+    // During a drag, near the left edge: it neither ends the drag nor snaps.
+    press({105, 210});
     sendPropagatedRelease({105, 210});
     EXPECT_EQ(m_window.pos(), QPoint(5, 200));
     EXPECT_TRUE(m_window.drag().active());
@@ -145,13 +151,6 @@ TEST_F(WindowDragTest, ReleaseSentByQtNeitherEndsTheDragNorSnaps) {
     EXPECT_EQ(m_window.pos(), QPoint(10, 210));
     release({110, 220});
     EXPECT_EQ(m_window.pos(), QPoint(0, 210));
-}
-
-TEST_F(WindowDragTest, ReleaseWithoutADragLeavesTheWindowAlone) {
-    m_window.move(5, 200);
-    sendPropagatedRelease({6, 201});
-    release({6, 201});
-    EXPECT_EQ(m_window.pos(), QPoint(5, 200));
 }
 
 TEST_F(WindowDragTest, MoveWithNoButtonHeldEndsALostDrag) {
