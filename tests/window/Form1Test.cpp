@@ -48,20 +48,16 @@ TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixels) {
     }
 }
 
-TEST_F(Form1Layout, WindowIsAFixedBorderlessPictureWithTheApplicationTitle) {
+TEST_F(Form1Layout, WindowIsAFixedBorderlessCentredPictureWithTheApplicationTitle) {
     EXPECT_EQ(form->size(), QSize(265, 220));
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_TRUE(form->isWindow());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("trovik by -zelvo-"));
-    form->show();  // the icon is read when the window is first shown
+    form->show();  // the icon is read, and the window placed, when it is first shown
     EXPECT_EQ(form->windowIcon().availableSizes(),
               QIcon(QStringLiteral(":/trovik/icon.png")).availableSizes());
     EXPECT_FALSE(form->windowIcon().isNull());
-}
-
-TEST_F(Form1Layout, WindowIsCentredOnItsScreen) {
-    form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     const QPoint offset = form->frameGeometry().center() - form->screen()->geometry().center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
@@ -153,9 +149,7 @@ TEST_F(Form1Picture, CoversTheWholeWindowAtTheScreensScale) {
         const QPoint pixel = at * scale;
         EXPECT_EQ(QColor(face.pixel(pixel)), picture.pixelColor(pixel)) << at.x() << "," << at.y();
     }
-}
-
-TEST_F(Form1Picture, TitleBarIsDarkWhereNoTitleOrGlyphIsPainted) {
+    // The title bar is dark where no title or glyph is painted.
     for (int x = 150; x < 236; ++x) {
         for (const int y : {5, 11, 17}) {
             ASSERT_LT(brightness(x, y), 40) << x << "," << y;

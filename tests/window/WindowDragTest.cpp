@@ -103,37 +103,32 @@ TEST_F(WindowDragTest, WindowFollowsThePointerKeepingThePressPoint) {
     EXPECT_FALSE(m_window.drag().active());
 }
 
-struct DropCase {
-    const char* name;
-    QPoint releaseAt;  // the press is at (400, 210), 100 by 10 pixels into the window
-    Qt::MouseButton button;
-    QPoint expected;
-};
-
-class WindowDropTest : public WindowDragTest, public testing::WithParamInterface<DropCase> {};
-
-TEST_P(WindowDropTest, SnapsOnlyWhereTheDropIsNearOrBeyondAnEdge) {
-    const DropCase& row = GetParam();
-    press({400, 210}, row.button);
-    moveTo(row.releaseAt);
-    release(row.releaseAt, row.button);
-    EXPECT_EQ(m_window.pos(), row.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Drops, WindowDropTest,
-    testing::Values(
-        DropCase{"FivePixelsFromTheLeftEdge", {105, 210}, Qt::LeftButton, {0, 200}},
-        DropCase{"FifteenPixelsFromTheLeftEdgeStays", {115, 210}, Qt::LeftButton, {15, 200}},
-        DropCase{"FourteenPixelsFromTheTop", {400, 24}, Qt::LeftButton, {300, 0}},
-        DropCase{"BeyondTheBottomRightCorner", {640, 590}, Qt::LeftButton, {535, 380}},
+TEST_F(WindowDragTest, SnapsOnlyWhereTheDropIsNearOrBeyondAnEdge) {
+    const struct {
+        const char* name;
+        QPoint releaseAt;  // the press is at (400, 210), 100 by 10 pixels into the window
+        Qt::MouseButton button;
+        QPoint expected;
+    } rows[] = {
+        {"five pixels from the left edge", {105, 210}, Qt::LeftButton, {0, 200}},
+        {"fifteen pixels from the left edge stays", {115, 210}, Qt::LeftButton, {15, 200}},
+        {"fourteen pixels from the top", {400, 24}, Qt::LeftButton, {300, 0}},
+        {"beyond the bottom right corner", {640, 590}, Qt::LeftButton, {535, 380}},
         // Most of the window, dropped at (600, 580), lies on the second screen.
-        DropCase{"MostlyOnTheSecondScreen", {700, 590}, Qt::LeftButton, {800, 548}},
-        DropCase{"OnTheSecondScreenStaysThere", {1200, 300}, Qt::LeftButton, {1100, 290}},
-        DropCase{"NearTheSecondScreensRightEdge", {1650, 700}, Qt::LeftButton, {1559, 548}},
-        DropCase{"RightButtonDragsAlike", {105, 210}, Qt::RightButton, {0, 200}},
-        DropCase{"MiddleButtonWithoutMovingStays", {400, 210}, Qt::MiddleButton, {300, 200}}),
-    [](const auto& row) { return std::string(row.param.name); });
+        {"mostly on the second screen", {700, 590}, Qt::LeftButton, {800, 548}},
+        {"on the second screen stays there", {1200, 300}, Qt::LeftButton, {1100, 290}},
+        {"near the second screen's right edge", {1650, 700}, Qt::LeftButton, {1559, 548}},
+        {"the right button drags alike", {105, 210}, Qt::RightButton, {0, 200}},
+        {"the middle button without moving stays", {400, 210}, Qt::MiddleButton, {300, 200}},
+    };
+    for (const auto& row : rows) {
+        m_window.move(300, 200);
+        press({400, 210}, row.button);
+        moveTo(row.releaseAt);
+        release(row.releaseAt, row.button);
+        EXPECT_EQ(m_window.pos(), row.expected) << row.name;
+    }
+}
 
 TEST_F(WindowDragTest, ReleaseSentByQtNeitherEndsTheDragNorSnaps) {
     // Without a drag, neither it nor a user's release moves the window.
@@ -179,33 +174,29 @@ TEST_F(WindowDragTest, PressThatStartsNoDragEndsALostOne) {
     EXPECT_EQ(m_window.pos(), QPoint(350, 250));
 }
 
-struct PlatformCase {
-    const char* name;
-    const char* platform;
-    const char* display;
-    const char* waylandDisplay;
-    const char* sessionType;
-    bool prefersXWayland;
-};
-
-class ShouldPreferXWaylandTest : public testing::TestWithParam<PlatformCase> {};
-
-TEST_P(ShouldPreferXWaylandTest, ChoosesX11OnlyInAWaylandSessionWithXWayland) {
-    const PlatformCase& row = GetParam();
-    EXPECT_EQ(ShouldPreferXWayland(row.platform, row.display, row.waylandDisplay, row.sessionType),
-              row.prefersXWayland);
+TEST(ShouldPreferXWayland, ChoosesX11OnlyInAWaylandSessionWithXWayland) {
+    const struct {
+        const char* platform;
+        const char* display;
+        const char* waylandDisplay;
+        const char* sessionType;
+        bool prefersXWayland;
+    } rows[] = {
+        {nullptr, ":0", "wayland-0", "wayland", true},      // Wayland with XWayland
+        {nullptr, ":0", nullptr, "wayland", true},          // the session type alone tells
+        {nullptr, nullptr, "wayland-0", "wayland", false},  // no XWayland
+        {nullptr, ":0", nullptr, "x11", false},
+        {"wayland", ":0", "wayland-0", "wayland", false},  // the platform chosen by the user
+        {"", ":0", "wayland-0", "wayland", true},          // an empty platform is no choice
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(
+            ShouldPreferXWayland(row.platform, row.display, row.waylandDisplay, row.sessionType),
+            row.prefersXWayland)
+            << (row.platform ? row.platform : "-") << " " << (row.display ? row.display : "-")
+            << " " << (row.waylandDisplay ? row.waylandDisplay : "-") << " " << row.sessionType;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sessions, ShouldPreferXWaylandTest,
-    testing::Values(
-        PlatformCase{"WaylandWithXWayland", nullptr, ":0", "wayland-0", "wayland", true},
-        PlatformCase{"WaylandSessionTypeAlone", nullptr, ":0", nullptr, "wayland", true},
-        PlatformCase{"WaylandWithoutXWayland", nullptr, nullptr, "wayland-0", "wayland", false},
-        PlatformCase{"X11Session", nullptr, ":0", nullptr, "x11", false},
-        PlatformCase{"PlatformChosenExplicitly", "wayland", ":0", "wayland-0", "wayland", false},
-        PlatformCase{"EmptyPlatformIsNoChoice", "", ":0", "wayland-0", "wayland", true}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace trovik
