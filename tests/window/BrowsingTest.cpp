@@ -4,21 +4,15 @@
 #include <QTest>
 #include <algorithm>
 #include <random>
+#include <sstream>
 
 #include "FormFixture.h"
-#include "window/DirListBox.h"
-#include "window/DriveListBox.h"
-#include "window/FileListBox.h"
 #include "window/ListedName.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-using test::Boxes;
-using test::Names;
-using test::Shown;
-
-using Browsing = test::TwoVolumes;
+using Browsing = TwoVolumes;
 
 const Shown NoFileSelected{"No file selected!", MessageIcon::Critical};
 
@@ -116,7 +110,7 @@ TEST_F(Browsing, AStartFolderThatCannotBeListedStartsAtItsVolumeOrTheRoot) {
     EXPECT_TRUE(messages.shown.empty());
     chooseVolume(1);
     EXPECT_EQ(messages.shown,
-              (Boxes{test::openFailure(disk / "unmounted" / "docs", "No such file or directory")}));
+              (Boxes{openFailure(disk / "unmounted" / "docs", "No such file or directory")}));
     EXPECT_EQ(form->Drive1->currentIndex(), RootRow);
     EXPECT_EQ(form->Dir1->Path(), std::filesystem::path("/"));
 }
@@ -124,34 +118,14 @@ TEST_F(Browsing, AStartFolderThatCannotBeListedStartsAtItsVolumeOrTheRoot) {
 // The list's order is that of the names' case-folded texts, whatever mix of plain ASCII, ASCII
 // with capitals and other names a folder holds; the same order as a plain sort of the texts.
 TEST(NameList, SortsLikeTheFoldedTexts) {
-    std::vector<std::string> names = {"Zeta",
-                                      "zeta",
-                                      "[x",
-                                      "_y",
-                                      "a",
-                                      "A",
-                                      "ab",
-                                      "aB",
-                                      "\xc3\x89mile",
-                                      "emile",
-                                      "\xc3\xa9mile",
-                                      "caf\xe9",
-                                      "caf\xe8",
-                                      "CAF",
-                                      "~",
-                                      "\xef\xbf\xbd",
-                                      "\xf0\x9f\x98\x80",
-                                      "Z",
-                                      "z0",
-                                      "Z0",
-                                      "\xc3\x9f",
-                                      "ss",
-                                      "SS",
-                                      "straSSe",
-                                      "stra\u00dfe",
-                                      "1",
-                                      "10",
-                                      "9"};
+    std::vector<std::string> names;
+    std::istringstream words(
+        "Zeta zeta [x _y a A ab aB \xc3\x89mile emile \xc3\xa9mile caf\xe9 caf\xe8 CAF ~ "
+        "\xef\xbf\xbd \xf0\x9f\x98\x80 Z z0 Z0 \xc3\x9f ss SS straSSe stra\xc3\x9f"
+        "e 1 10 9");
+    for (std::string word; words >> word;) {
+        names.push_back(word);
+    }
     std::mt19937 shuffle(7);
     for (int round = 0; round < 20; ++round) {
         std::ranges::shuffle(names, shuffle);
@@ -178,4 +152,4 @@ TEST(NameList, SortsLikeTheFoldedTexts) {
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test

@@ -7,15 +7,11 @@
 #include <QTest>
 
 #include "FormFixture.h"
-#include "window/DirListBox.h"
-#include "window/DriveListBox.h"
-#include "window/FileListBox.h"
-#include "window/FormLabel.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-class Form1Layout : public test::FormFixture {
+class Form1Layout : public FormFixture {
 protected:
     void SetUp() override {
         volumes.volumes = {{disk.path(), "DISK"}};
@@ -197,4 +193,4 @@ TEST_F(Form1Picture, CaptionIsWhiteOverItsBlackShadow) {
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test

@@ -1,10 +1,6 @@
 #include "FormFixture.h"
 
 #include "platform/io/FileService.h"
-#include "window/DirListBox.h"
-#include "window/DriveListBox.h"
-#include "window/FileListBox.h"
-#include "window/FormLabel.h"
 
 namespace trovik::test {
 
@@ -88,10 +84,6 @@ void TwoVolumes::SetUp() {
     disk.write("B/stuff/other.bin", "clean");
     volumes.volumes = {{a, "ALPHA"}, {b, ""}};
     makeForm(a / "work");
-}
-
-void TwoVolumes::chooseVolume(int row) {
-    form->Drive1->setCurrentIndex(row);
 }
 
 void TwoVolumes::expectChainAt(const std::filesystem::path& folder) {

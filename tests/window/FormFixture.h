@@ -12,7 +12,11 @@
 #include "platform/MessageBoxService.h"
 #include "platform/VolumeService.h"
 #include "support/TempDir.h"
+#include "window/DirListBox.h"
+#include "window/DriveListBox.h"
+#include "window/FileListBox.h"
 #include "window/Form1.h"
+#include "window/FormLabel.h"
 
 namespace trovik::test {
 
@@ -92,7 +96,7 @@ protected:
     static constexpr int BRow = 2;
 
     void SetUp() override;
-    void chooseVolume(int row);
+    void chooseVolume(int row) { form->Drive1->setCurrentIndex(row); }
     // The three lists on `folder` and its volume.
     void expectChainAt(const std::filesystem::path& folder);
 };

@@ -14,21 +14,12 @@
 #include <fstream>
 
 #include "FormFixture.h"
-#include "window/DirListBox.h"
-#include "window/DriveListBox.h"
-#include "window/FileListBox.h"
 #include "window/ListedName.h"
 
-namespace trovik {
+namespace trovik::test {
 namespace {
 
-using test::Boxes;
-using test::Names;
-using test::openFailure;
-using test::Shown;
-using test::Signature;
-
-using HostileFolder = test::TwoVolumes;
+using HostileFolder = TwoVolumes;
 
 const std::string Gone = "No such file or directory";
 const Shown TopIsAStealer{"top.exe is a PASSWORD STEALER!", MessageIcon::Critical};
@@ -147,12 +138,12 @@ TEST_F(HostileFolder, NamesThatAreNotTextShowAndScanTheirOwnFile) {
         {"over\xc0\xaf.exe", "over\xc1\xbf.exe"},  // overlong forms of '/' and '?'
     };
     for (const auto& pair : pairs) {
-        disk.write(folder / pair[0], test::filler(100, Signature, 3));
+        disk.write(folder / pair[0], filler(100, Signature, 3));
         disk.write(folder / pair[1], "clean");
     }
     disk.write(folder / "na\xc3\xafve.exe", "clean");  // valid UTF-8 shows as itself
     const std::string subfolder = "dir\xff";
-    disk.write(folder / subfolder / "inside.exe", test::filler(100, Signature, 0));
+    disk.write(folder / subfolder / "inside.exe", filler(100, Signature, 0));
     ASSERT_FALSE(form->Dir1->setPath(folder).has_value());
     ASSERT_EQ(form->File1->count(), 5);
 
@@ -213,7 +204,7 @@ TEST_F(HostileFolder, AMillionFilesListAndTheLastIsSelectedAndScanned) {
     const auto folder = disk / "million";
     constexpr int count = 1'000'000;
     makeEmptyFiles(folder, count - 1);
-    disk.write(folder / "zz-last.exe", test::filler(1000, Signature, 900));
+    disk.write(folder / "zz-last.exe", filler(1000, Signature, 900));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
 
@@ -242,5 +233,5 @@ TEST_F(HostileFolder, AMillionFilesListAndTheLastIsSelectedAndScanned) {
 }
 
 }  // namespace
-}  // namespace trovik
+}  // namespace trovik::test
 #endif
