@@ -11,24 +11,15 @@
 namespace trovik::test {
 namespace {
 
-class Form1Layout : public FormFixture {
-protected:
-    void SetUp() override {
-        volumes.volumes = {{disk.path(), "DISK"}};
-        disk.write("folder/file.txt", "x");
-        makeForm(disk.path() / "folder");
-    }
-};
-
-struct Place {
-    const char* name;
-    QWidget* control;
-    QRect pixels;
-};
+using Form1Layout = TwoVolumes;
 
 // Each control where the form's layout in twips puts it, at 15 twips a pixel.
 TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixels) {
-    const Place places[] = {
+    const struct {
+        const char* name;
+        QWidget* control;
+        QRect pixels;
+    } places[] = {
         {"Drive1", form->Drive1, {10, 32, 122, 16}},
         {"Dir1", form->Dir1, {10, 54, 122, 156}},
         {"File1", form->File1, {138, 32, 116, 142}},
@@ -37,7 +28,7 @@ TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixels) {
         {"Label3", form->Label3, {237, 4, 10, 14}},
         {"Label4", form->Label4, {249, 4, 10, 14}},
     };
-    for (const Place& place : places) {
+    for (const auto& place : places) {
         SCOPED_TRACE(place.name);
         EXPECT_EQ(place.control->geometry(), place.pixels);
         EXPECT_EQ(place.control->parentWidget(), form.get());

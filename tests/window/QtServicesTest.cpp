@@ -134,8 +134,7 @@ TEST(MissingDisplay, TellsWhenNoDisplayCanBeReached) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(missingDisplay(c.platform, c.display, c.wayland).has_value(), c.missing)
-            << (c.platform ? c.platform : "-") << " " << (c.display ? c.display : "-") << " "
-            << (c.wayland ? c.wayland : "-");
+            << "row " << &c - cases;
     }
 }
 
