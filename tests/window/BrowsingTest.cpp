@@ -12,7 +12,7 @@
 namespace trovik::test {
 namespace {
 
-using Browsing = TwoVolumes;
+using Browsing = FormFixture;
 
 const Shown NoFileSelected{"No file selected!", MessageIcon::Critical};
 

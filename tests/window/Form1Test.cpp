@@ -11,7 +11,7 @@
 namespace trovik::test {
 namespace {
 
-using Form1Layout = TwoVolumes;
+using Form1Layout = FormFixture;
 
 // Each control where the form's layout in twips puts it, at 15 twips a pixel.
 TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixels) {

@@ -75,7 +75,7 @@ Names FormFixture::folderTexts() const {
     return texts;
 }
 
-void TwoVolumes::SetUp() {
+void FormFixture::SetUp() {
     disk.write("A/work/report.doc", "clean");
     disk.write("A/work/pws.exe", filler(1000, Signature, 10));
     disk.write("A/work/deeper/inner.exe", "clean");
@@ -86,7 +86,7 @@ void TwoVolumes::SetUp() {
     makeForm(a / "work");
 }
 
-void TwoVolumes::expectChainAt(const std::filesystem::path& folder) {
+void FormFixture::expectChainAt(const std::filesystem::path& folder) {
     EXPECT_EQ(form->Dir1->Path(), folder);
     EXPECT_EQ(form->File1->Path(), folder);
     EXPECT_EQ(form->Drive1->currentIndex(), folder.native().starts_with(b.native()) ? BRow : ARow);

@@ -55,18 +55,27 @@ public:
     std::vector<Volume> volumes;
 };
 
-// A Form1 over temporary folders, with recorded message boxes and the real file service.
+// A Form1 over temporary folders, with recorded message boxes and the real file service: volumes
+// A and B, each a temporary folder; the program starts in A/work.
 class FormFixture : public testing::Test {
 protected:
     TempDir disk;
     RecordingMessages messages;
     FixedVolumes volumes;
     std::unique_ptr<Form1> form;
+    std::filesystem::path a = disk / "A";
+    std::filesystem::path b = disk / "B";
+    // The drive list's rows: the root first (the volume service did not offer it), then A and B.
+    static constexpr int RootRow = 0;
+    static constexpr int ARow = 1;
+    static constexpr int BRow = 2;
 
+    void SetUp() override;
     void makeForm(const std::filesystem::path& workingFolder);
 
     // A click at `point` (form pixels), delivered to whatever control the user would hit there.
     void clickAt(QPoint point, Qt::MouseButton button = Qt::LeftButton);
+    void chooseVolume(int row) { form->Drive1->setCurrentIndex(row); }
     // Selects the file list's entry named `name`, or at `row`, with a click, as the user does.
     void selectFile(const std::string& name);
     void selectRow(int row);
@@ -83,20 +92,6 @@ protected:
 
     [[nodiscard]] Names fileNames() const;
     [[nodiscard]] Names folderTexts() const;
-};
-
-// Volumes A and B, each a temporary folder; the program starts in A/work.
-class TwoVolumes : public FormFixture {
-protected:
-    std::filesystem::path a = disk / "A";
-    std::filesystem::path b = disk / "B";
-    // The drive list's rows: the root first (the volume service did not offer it), then A and B.
-    static constexpr int RootRow = 0;
-    static constexpr int ARow = 1;
-    static constexpr int BRow = 2;
-
-    void SetUp() override;
-    void chooseVolume(int row) { form->Drive1->setCurrentIndex(row); }
     // The three lists on `folder` and its volume.
     void expectChainAt(const std::filesystem::path& folder);
 };

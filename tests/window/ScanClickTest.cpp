@@ -7,7 +7,7 @@
 namespace trovik::test {
 namespace {
 
-using ScanClick = TwoVolumes;
+using ScanClick = FormFixture;
 
 TEST_F(ScanClick, EachPrimaryClickOnTheWhiteCaptionScansWithTheVerdictsTextAndIcon) {
     selectFile("report.doc");
