@@ -96,7 +96,7 @@ TEST_F(Browsing, ListsShowVisibleEntriesSortedWithoutRegardToCase) {
 }
 
 // A start folder that cannot be listed: the lists start at its volume's root, or at the system's
-// root when the volume itself is gone; choosing that volume later says why and stays there.
+// root when the volume itself is gone.
 TEST_F(Browsing, AStartFolderThatCannotBeListedStartsAtItsVolumeOrTheRoot) {
     makeForm(a / "no-such-folder");
     expectChainAt(a);
@@ -108,11 +108,6 @@ TEST_F(Browsing, AStartFolderThatCannotBeListedStartsAtItsVolumeOrTheRoot) {
     EXPECT_EQ(form->File1->Path(), std::filesystem::path("/"));
     EXPECT_EQ(form->Drive1->currentText(), QStringLiteral("/"));
     EXPECT_TRUE(messages.shown.empty());
-    chooseVolume(1);
-    EXPECT_EQ(messages.shown,
-              (Boxes{openFailure(disk / "unmounted" / "docs", "No such file or directory")}));
-    EXPECT_EQ(form->Drive1->currentIndex(), RootRow);
-    EXPECT_EQ(form->Dir1->Path(), std::filesystem::path("/"));
 }
 
 // The list's order is that of the names' case-folded texts, whatever mix of plain ASCII, ASCII

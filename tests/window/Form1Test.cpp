@@ -50,18 +50,6 @@ TEST_F(Form1Layout, WindowIsAFixedBorderlessCentredPictureWithTheApplicationTitl
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
 }
 
-TEST_F(Form1Layout, CaptionLiesAboveItsShadow) {
-    // Where the two captions overlap, the white one is on top; its shadow shows only in the
-    // strips right of and below it.
-    EXPECT_EQ(form->childAt(150, 190), form->Label1);
-    EXPECT_EQ(form->childAt(247, 190), form->Label1);
-    EXPECT_EQ(form->childAt(248, 190), form->Label2);
-    EXPECT_EQ(form->childAt(150, 206), form->Label2);
-    EXPECT_EQ(form->childAt(240, 10), form->Label3);
-    EXPECT_EQ(form->childAt(252, 10), form->Label4);
-    EXPECT_EQ(form->childAt(100, 10), nullptr);  // the painted title is the window itself
-}
-
 TEST_F(Form1Layout, OnlyTheListsTakeFocusStartingWithTheDriveList) {
     form->show();
     QApplication::setActiveWindow(form.get());
