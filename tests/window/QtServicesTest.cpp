@@ -47,27 +47,23 @@ std::optional<SeenBox> showAndDismiss(std::string_view text, MessageIcon icon) {
     return seen;
 }
 
-TEST(QtMessageBoxService, ShowsAModalBoxWithOneOkButtonTheIconAndTheTitle) {
+TEST(QtMessageBoxService, ShowsAModalPlainTextBoxWithOneOkButtonTheIconAndTheTitle) {
+    const auto oneLine = showAndDismiss("first", MessageIcon::Information);
+    ASSERT_TRUE(oneLine.has_value()) << "no box came up";
     for (const auto& [icon, shown] :
          {std::pair{MessageIcon::Critical, QMessageBox::Critical},
           std::pair{MessageIcon::Information, QMessageBox::Information}}) {
-        const auto seen = showAndDismiss("<b>x</b>.exe is CLEAN!", icon);
+        // A carriage return breaks the line; a name that looks like markup shows as it is.
+        const auto seen = showAndDismiss("first\r\r<b>x</b>.exe is CLEAN!", icon);
         ASSERT_TRUE(seen.has_value()) << "no box came up";
-        EXPECT_EQ(seen->text, QStringLiteral("<b>x</b>.exe is CLEAN!"));  // not markup
+        EXPECT_EQ(seen->text, QStringLiteral("first\n\n<b>x</b>.exe is CLEAN!"));
+        EXPECT_GE(seen->labelHeight, 2 * oneLine->labelHeight);
         EXPECT_EQ(seen->format, Qt::PlainText);
         EXPECT_EQ(seen->title, QStringLiteral("trovik by -zelvo-"));
         EXPECT_EQ(seen->icon, shown);
         EXPECT_EQ(seen->buttons, 1);
         EXPECT_TRUE(seen->modal);
     }
-}
-
-TEST(QtMessageBoxService, CarriageReturnsBreakTheLine) {
-    const auto oneLine = showAndDismiss("first", MessageIcon::Information);
-    const auto threeLines = showAndDismiss("first\r\rthird", MessageIcon::Information);
-    ASSERT_TRUE(oneLine && threeLines);
-    EXPECT_EQ(threeLines->text, QStringLiteral("first\n\nthird"));
-    EXPECT_GE(threeLines->labelHeight, 2 * oneLine->labelHeight);
 }
 
 TEST(MessageBoxText, DecodesNamesAsTheSystemDoes) {
