@@ -91,19 +91,9 @@ protected:
     DraggedWindow m_window;
 };
 
-TEST_F(WindowDragTest, WindowFollowsThePointerKeepingThePressPoint) {
-    press({400, 210});
-    EXPECT_TRUE(m_window.drag().active());
-    moveTo({450, 260});
-    EXPECT_EQ(m_window.pos(), QPoint(350, 250));
-    moveTo({420, 300});
-    EXPECT_EQ(m_window.pos(), QPoint(320, 290));
-    release({430, 310});
-    EXPECT_EQ(m_window.pos(), QPoint(330, 300));
-    EXPECT_FALSE(m_window.drag().active());
-}
-
-TEST_F(WindowDragTest, SnapsOnlyWhereTheDropIsNearOrBeyondAnEdge) {
+// The window follows the pointer, keeping the point pressed under it, and on the release snaps
+// only where it is dropped near or beyond an edge.
+TEST_F(WindowDragTest, FollowsThePointerAndSnapsOnlyNearOrBeyondAnEdge) {
     const struct {
         const char* name;
         QPoint releaseAt;  // the press is at (400, 210), 100 by 10 pixels into the window
@@ -124,9 +114,12 @@ TEST_F(WindowDragTest, SnapsOnlyWhereTheDropIsNearOrBeyondAnEdge) {
     for (const auto& row : rows) {
         m_window.move(300, 200);
         press({400, 210}, row.button);
+        EXPECT_TRUE(m_window.drag().active()) << row.name;
         moveTo(row.releaseAt);
+        EXPECT_EQ(m_window.pos(), row.releaseAt - QPoint(100, 10)) << row.name;
         release(row.releaseAt, row.button);
         EXPECT_EQ(m_window.pos(), row.expected) << row.name;
+        EXPECT_FALSE(m_window.drag().active()) << row.name;
     }
 }
 
