@@ -54,6 +54,7 @@ fuzz: deps
 # micro benchmarks; installs the tools it alone needs. Not part of `make test`.
 bench: build
 	bench/run-bench.py --build build
+	bench/window-figures.py --build build
 
 # The Debian package, checked with lintian and installed on this machine for a moment.
 package: build
