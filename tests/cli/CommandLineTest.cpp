@@ -8,8 +8,6 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-#else
-#include <sys/stat.h>
 #endif
 
 #include <sstream>
@@ -47,58 +45,48 @@ protected:
     }
 };
 
-TEST_F(CommandLineTest, OneLineAFileInTheOrderOfTheArguments) {
-    dir.write("b.txt", "plain text");
-    dir.write("a.exe", filler(5000, "Change Your Password", 4000));
-    const auto result = run({"b.txt", "a.exe", "b.txt"});
-    EXPECT_EQ(result.out, "b.txt: CLEAN\na.exe: PASSWORD STEALER\nb.txt: CLEAN\n");
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.status, StealerFound);
-}
+struct CliCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    Outcome expected;
+};
 
-TEST_F(CommandLineTest, ExitStatusTellsCleanThenUnscannableThenStealer) {
-    dir.write("clean", "x");
-    dir.write("pws", "SEXSTORY");
-    EXPECT_EQ(run({"clean"}).status, AllClean);
-    EXPECT_EQ(run({"clean", "missing"}).status, NotAllScanned);
-    EXPECT_EQ(run({"missing", "pws", "clean"}).status, StealerFound);
-}
+class CommandLineRows : public CommandLineTest, public testing::WithParamInterface<CliCase> {};
 
-#ifndef _WIN32
-TEST_F(CommandLineTest, PathsThatCannotBeScannedGoToStandardError) {
+// Lines in the order of the arguments, failures on standard error, and the exit status: a stealer
+// found wins over a path not scanned, which wins over all clean.
+TEST_P(CommandLineRows, PrintsAndEndsAsExpected) {
+    dir.write("clean", "plain text");
+    dir.write("pws", filler(5000, "Change Your Password", 4000));
     dir.write("folder/inside", "x");
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    const auto result = run({"missing", "folder", "fifo"});
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err,
-              "trovik-scan: missing: No such file or directory\n"
-              "trovik-scan: folder: Is a directory\n"
-              "trovik-scan: fifo: Not a regular file\n");
-    EXPECT_EQ(result.status, NotAllScanned);
+    dir.write("-rf", "SEXSTORY");
+    const auto result = run(GetParam().arguments);
+    EXPECT_EQ(result.out, GetParam().expected.out);
+    EXPECT_EQ(result.err, GetParam().expected.err);
+    EXPECT_EQ(result.status, GetParam().expected.status);
 }
 
-TEST_F(CommandLineTest, RecursiveWalkIsSortedAndSkipsWhatIsNotAFile) {
-    dir.write("tree/b/2.txt", "SEXSTORY");
-    dir.write("tree/b/1.txt", "x");
-    dir.write("tree/a.txt", "x");
-    dir.write("tree/c.txt", "x");
-    dir.write("elsewhere/far.txt", "x");
-    ASSERT_EQ(::mkfifo((dir / "tree/b/fifo").c_str(), 0600), 0);
-    std::filesystem::create_directory_symlink("../elsewhere", dir / "tree/linked-folder");
-    std::filesystem::create_symlink("a.txt", dir / "tree/linked-file");
-    std::filesystem::create_symlink("nowhere", dir / "tree/dangling");
+const std::string Missing = "trovik-scan: missing: No such file or directory\n";
 
-    const auto result = run({"-r", "tree"});
-    EXPECT_EQ(result.out,
-              "tree/a.txt: CLEAN\n"
-              "tree/b/1.txt: CLEAN\n"
-              "tree/b/2.txt: PASSWORD STEALER\n"
-              "tree/c.txt: CLEAN\n"
-              "tree/linked-file: CLEAN\n");
-    EXPECT_EQ(result.err, "trovik-scan: tree/dangling: No such file or directory\n");
-    EXPECT_EQ(result.status, StealerFound);
-}
-#endif
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineRows,
+    testing::Values(
+        CliCase{"OneLineAFileInOrder",
+                {"clean", "pws", "clean"},
+                {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nclean: CLEAN\n", ""}},
+        CliCase{"AllClean", {"clean"}, {AllClean, "clean: CLEAN\n", ""}},
+        CliCase{"NotScanned", {"clean", "missing"}, {NotAllScanned, "clean: CLEAN\n", Missing}},
+        CliCase{"StealerWins",
+                {"missing", "pws", "clean"},
+                {StealerFound, "pws: PASSWORD STEALER\nclean: CLEAN\n", Missing}},
+        CliCase{"FolderWithoutRecursive",
+                {"missing", "folder"},
+                {NotAllScanned, "", Missing + "trovik-scan: folder: Is a directory\n"}},
+        CliCase{"QuietStealer", {"-q", "missing", "pws", "clean"}, {StealerFound, "", ""}},
+        CliCase{"QuietNotScanned", {"-q", "clean", "missing"}, {NotAllScanned, "", ""}},
+        CliCase{
+            "DoubleDashBeforeADash", {"--", "-rf"}, {StealerFound, "-rf: PASSWORD STEALER\n", ""}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(CommandLineTest, OrderDoesNotDependOnTheNumberOfThreads) {
     for (std::size_t i = 0; i < 300; ++i) {
@@ -114,40 +102,7 @@ TEST_F(CommandLineTest, OrderDoesNotDependOnTheNumberOfThreads) {
     }
 }
 
-TEST_F(CommandLineTest, QuietPrintsNothing) {
-    dir.write("pws", "SEXSTORY");
-    dir.write("clean", "x");
-    const auto stealer = run({"-q", "missing", "pws", "clean"});
-    EXPECT_EQ(stealer.out + stealer.err, "");
-    EXPECT_EQ(stealer.status, StealerFound);
-    const auto missing = run({"-q", "clean", "missing"});
-    EXPECT_EQ(missing.out + missing.err, "");
-    EXPECT_EQ(missing.status, NotAllScanned);
-}
-
-TEST_F(CommandLineTest, DoubleDashLetsANameStartWithADash) {
-    dir.write("-rf", "change your password");
-    const auto result = run({"--", "-rf"});
-    EXPECT_EQ(result.out, "-rf: PASSWORD STEALER\n");
-}
-
-#ifndef _WIN32
-TEST_F(CommandLineTest, NamesAreWrittenAsTheirOwnBytes) {
-    const std::string name = "caf\xe9 \xff\nx";
-    dir.write(name, "x");
-    EXPECT_EQ(run({name}).out, name + ": CLEAN\n");
-}
-#else
-TEST_F(CommandLineTest, PathsThatCannotBeScannedGoToStandardError) {
-    dir.write("folder/inside", "x");
-    const auto result = run({"missing", "folder"});
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err,
-              "trovik-scan: missing: No such file or directory\n"
-              "trovik-scan: folder: Is a directory\n");
-    EXPECT_EQ(result.status, NotAllScanned);
-}
-
+#ifdef _WIN32
 TEST_F(CommandLineTest, RecursiveWalkIsSortedAndUsesBackslashes) {
     dir.write("tree/b/2.txt", "SEXSTORY");
     dir.write("tree/b/1.txt", "x");
@@ -179,39 +134,26 @@ TEST_F(CommandLineTest, FileHeldExclusivelyIsReportedAsNotScanned) {
 }
 #endif
 
-// Names outside ASCII: taken as UTF-8 and printed as UTF-8, on every system.
-const std::u8string nonAsciiName = u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe";
-
-std::string bytes(std::u8string_view text) {
-    return {text.begin(), text.end()};
-}
-
-TEST_F(CommandLineTest, NameOutsideAsciiIsScannedAndPrinted) {
-    dir.write(nonAsciiName, "change your password");
-    dir.write(u8"\u00e9t\u00e9/\u00fcber.txt", "x");
-    const auto result = run({bytes(nonAsciiName), "-r", bytes(u8"\u00e9t\u00e9")});
-    const std::string separator{static_cast<char>(std::filesystem::path::preferred_separator)};
-    EXPECT_EQ(result.out, bytes(nonAsciiName) + ": PASSWORD STEALER\n" + bytes(u8"\u00e9t\u00e9") +
-                              separator + bytes(u8"\u00fcber.txt") + ": CLEAN\n");
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.status, StealerFound);
-}
-
-// The real program, started as a user would start it: arguments through the system, output
-// through its streams.
+// Names outside ASCII, through the real program started as a user would start it: arguments
+// through the system (UTF-16 on Windows), output as UTF-8 through its streams.
 TEST_F(CommandLineTest, ProgramScansANameOutsideAscii) {
-    dir.write(nonAsciiName, "SEXSTORY");
-    dir.write("clean.txt", "x");
-    const auto program = test::siblingProgram(TROVIK_SCAN_PROGRAM);
-    const auto stealer = test::runProgram(program, {nonAsciiName, u8"clean.txt"}, dir.path());
-    EXPECT_EQ(stealer.out, bytes(nonAsciiName) + ": PASSWORD STEALER\nclean.txt: CLEAN\n");
-    EXPECT_EQ(stealer.err, "");
-    EXPECT_EQ(stealer.status, StealerFound);
-
-    const auto missing = test::runProgram(program, {u8"clean.txt", u8"missing"}, dir.path());
-    EXPECT_EQ(missing.out, "clean.txt: CLEAN\n");
-    EXPECT_EQ(missing.err, "trovik-scan: missing: No such file or directory\n");
-    EXPECT_EQ(missing.status, NotAllScanned);
+    const std::u8string name = u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe";
+    const std::u8string folder = u8"\u00e9t\u00e9";
+    const std::u8string inside = u8"\u00fcber.txt";
+    const auto bytes = [](std::u8string_view text) {
+        return std::string(text.begin(), text.end());
+    };
+    dir.write(name, "SEXSTORY");
+    dir.write(std::filesystem::path(folder) / inside, "x");
+    const auto result =
+        test::runProgram({bytes(test::siblingProgram(TROVIK_SCAN_PROGRAM).u8string()), bytes(name),
+                          "-r", bytes(folder), "missing"},
+                         dir.path());
+    const std::string separator{static_cast<char>(std::filesystem::path::preferred_separator)};
+    EXPECT_EQ(result.out, bytes(name) + ": PASSWORD STEALER\n" + bytes(folder) + separator +
+                              bytes(inside) + ": CLEAN\n");
+    EXPECT_EQ(result.err, Missing);
+    EXPECT_EQ(result.status, StealerFound);
 }
 
 TEST_F(CommandLineTest, HelpVersionAndUsageErrors) {

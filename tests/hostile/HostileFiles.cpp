@@ -2,24 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/mman.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <fstream>
 #include <system_error>
-#include <thread>
 #include <utility>
-
-extern char** environ;  // NOLINT: the environment the child inherits
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -53,19 +45,6 @@ public:
 private:
     int m_fd;
 };
-
-std::string readAll(int fd) {
-    std::string text;
-    ::lseek(fd, 0, SEEK_SET);
-    std::array<char, 4096> buffer{};
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got <= 0) {
-            return text;
-        }
-        text.append(buffer.data(), static_cast<std::size_t>(got));
-    }
-}
 
 void removeEntries(int folder) noexcept {
     DIR* listing = ::fdopendir(folder);
@@ -187,72 +166,6 @@ std::size_t openDescriptorCount() {
         ++count;
     }
     return count - 1;  // the iterator's own descriptor
-}
-
-ThreadNameOverride::ThreadNameOverride(const std::string& name) {
-    std::array<char, 16> previous{};
-    ::prctl(PR_GET_NAME, previous.data());
-    m_previous = previous.data();
-    if (::prctl(PR_SET_NAME, name.c_str()) != 0) {
-        fail("prctl");
-    }
-}
-
-ThreadNameOverride::~ThreadNameOverride() {
-    ::prctl(PR_SET_NAME, m_previous.c_str());
-}
-
-ProgramRun runProgram(const std::vector<std::string>& argv, const fs::path& folder,
-                      std::chrono::milliseconds limit) {
-    const Descriptor out(::memfd_create("out", MFD_CLOEXEC));
-    const Descriptor err(::memfd_create("err", MFD_CLOEXEC));
-    if (out.get() < 0 || err.get() < 0) {
-        fail("memfd_create");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out.get(), 1);
-    posix_spawn_file_actions_adddup2(&actions, err.get(), 2);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-
-    std::vector<char*> arguments;
-    for (const auto& argument : argv) {
-        arguments.push_back(const_cast<char*>(argument.c_str()));  // NOLINT: argv is not written
-    }
-    arguments.push_back(nullptr);
-
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    const int spawned =
-        ::posix_spawn(&child, arguments[0], &actions, nullptr, arguments.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        errno = spawned;
-        fail("posix_spawn " + argv[0]);
-    }
-
-    ProgramRun run;
-    int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(child, &status, WNOHANG);
-        if (done == child) {
-            break;
-        }
-        if (std::chrono::steady_clock::now() - start > limit) {
-            run.hung = true;
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    run.took = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readAll(out.get());
-    run.err = readAll(err.get());
-    return run;
 }
 
 }  // namespace trovik::test

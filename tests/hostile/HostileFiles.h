@@ -1,9 +1,7 @@
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace trovik::test {
 
@@ -25,31 +23,5 @@ void removeTree(const std::filesystem::path& path) noexcept;
 
 // The number of descriptors this process has open.
 std::size_t openDescriptorCount();
-
-// Sets the name this thread shows in /proc (at most 15 bytes) and gives the old one back when it
-// goes out of scope.
-class ThreadNameOverride {
-public:
-    explicit ThreadNameOverride(const std::string& name);
-    ThreadNameOverride(const ThreadNameOverride&) = delete;
-    ThreadNameOverride& operator=(const ThreadNameOverride&) = delete;
-    ~ThreadNameOverride();
-
-private:
-    std::string m_previous;
-};
-
-// One run of a program in a folder of its own, with its output and how it ended.
-struct ProgramRun {
-    int status = -1;    // the exit status; -1 when it did not exit normally
-    bool hung = false;  // killed when the time ran out
-    std::chrono::milliseconds took{0};
-    std::string out;
-    std::string err;
-};
-
-// Runs `argv` (argv[0] is the program's path) in `folder`, and kills it once `limit` has passed.
-ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
-                      std::chrono::milliseconds limit);
 
 }  // namespace trovik::test

@@ -1,8 +1,6 @@
 // Files that change under the scan. The timing of a real race cannot be forced, so a file service
 // around the real one changes the real file at a chosen step: before the open, or between reads.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -48,93 +46,73 @@ private:
     FileService& m_system = systemFileService();
 };
 
-void append(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::app) << text;
-}
-
-class ChangingFileTest : public testing::Test {
-protected:
-    test::TempDir dir;
-    InterferingFileService files;
-
-    ScanVerdict scan(const fs::path& path) { return ScanFile(path, files).verdict(); }
+// A file changed by another program just before one of the scan's reads: cut to a length, or
+// grown by some bytes. What has arrived counts, and only the window.
+struct Change {
+    const char* name;
+    std::string content;
+    std::size_t chunk;
+    std::size_t beforeRead;
+    std::uint64_t cutTo;
+    std::string appended;  // when not empty, appended instead of the cut
+    Kind kind;
 };
 
-TEST_F(ChangingFileTest, TruncatedWhileReadIsScannedAsItIs) {
-    // The signature lies past the first read; the file is cut short before the second.
-    const auto path = dir.write("shrinking", filler(20000, "SEXSTORY", 10000));
-    files.chunk = 4096;
-    files.beforeRead = [&](std::size_t number) {
-        if (number == 1) {
-            fs::resize_file(path, 5000);
-        }
-    };
-    EXPECT_EQ(scan(path), ScanVerdict::clean());
-    EXPECT_EQ(files.reads, 3U);  // 4096 bytes, the 904 left, then the end
+class ChangedWhileRead : public testing::TestWithParam<Change> {};
 
-    // What had arrived before the cut still counts.
-    const auto early = dir.write("shrinking-early", filler(20000, "SEXSTORY", 100));
-    files.reads = 0;
+TEST_P(ChangedWhileRead, IsScannedAsItIs) {
+    const Change& c = GetParam();
+    test::TempDir dir;
+    const auto path = dir.write("changing", c.content);
+    InterferingFileService files;
+    files.chunk = c.chunk;
     files.beforeRead = [&](std::size_t number) {
-        if (number == 1) {
-            fs::resize_file(early, 0);
+        if (number != c.beforeRead) {
+            return;
+        }
+        if (c.appended.empty()) {
+            fs::resize_file(path, c.cutTo);
+        } else {
+            std::ofstream(path, std::ios::binary | std::ios::app) << c.appended;
         }
     };
-    EXPECT_EQ(scan(early).kind, Kind::PasswordStealer);
+    EXPECT_EQ(ScanFile(path, files).verdict(), (ScanVerdict{c.kind, {}}));
 }
 
-TEST_F(ChangingFileTest, TruncatedToNothingBeforeTheFirstReadIsClean) {
-    const auto path = dir.write("emptied", filler(20000, "SEXSTORY", 10));
-    files.beforeRead = [&](std::size_t number) {
-        if (number == 0) {
-            fs::resize_file(path, 0);
-        }
-    };
-    EXPECT_EQ(scan(path), ScanVerdict::clean());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Races, ChangedWhileRead,
+    testing::Values(
+        // The signature lies past the first read, and past the cut.
+        Change{"CutBeforeTheSignatureArrived", filler(20000, "SEXSTORY", 10000), 4096, 1, 5000, "",
+               Kind::Clean},
+        Change{"CutAfterTheSignatureArrived", filler(20000, "SEXSTORY", 100), 4096, 1, 0, "",
+               Kind::PasswordStealer},
+        Change{"CutToNothingBeforeTheFirstRead", filler(20000, "SEXSTORY", 10), 0, 0, 0, "",
+               Kind::Clean},
+        // The length taken at the open says 100 bytes; by the first read there is more.
+        Change{"GrownWithASignatureInTheWindow", filler(100), 0, 0, 0,
+               filler(20000, "Change Your Password", 5000), Kind::PasswordStealer},
+        Change{"GrownWithASignatureEndingPastIt", filler(100), 0, 0, 0,
+               filler(40000, "SEXSTORY", 32000 - 100 - 7), Kind::Clean}),
+    [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(ChangingFileTest, GrownAfterTheOpenIsScannedUpToTheWindow) {
-    // The length taken at the open says 100 bytes; by the first read the file holds a signature
-    // further on, inside the window, and one that ends just past it.
-    const auto path = dir.write("growing", filler(100));
-    files.beforeRead = [&](std::size_t number) {
-        if (number == 0) {
-            append(path, filler(20000, "Change Your Password", 5000));
-        }
-    };
-    EXPECT_EQ(scan(path).kind, Kind::PasswordStealer);
-
-    const auto past = dir.write("growing-past", filler(100));
-    files.beforeRead = [&](std::size_t number) {
-        if (number == 0) {
-            append(past, filler(40000, "SEXSTORY", 32000 - 100 - 7));
-        }
-    };
-    EXPECT_EQ(scan(past).kind, Kind::Clean);
-}
-
-TEST_F(ChangingFileTest, FileThatNeverStopsGrowingEndsAtTheWindow) {
-    // Empty at the open, as a log just created, and every read finds more: the scan still ends
-    // with the window full.
+// Empty at the open, as a log just created, and every read finds more: the scan still ends with
+// the window full.
+TEST(ChangingFile, FileThatNeverStopsGrowingEndsAtTheWindow) {
+    test::TempDir dir;
     const auto path = dir.write("endless", "");
+    InterferingFileService files;
     files.chunk = 1000;
-    files.beforeRead = [&](std::size_t) { append(path, filler(1000)); };
-    EXPECT_EQ(scan(path), ScanVerdict::clean());
+    files.beforeRead = [&](std::size_t) { std::ofstream(path, std::ios::app) << filler(1000); };
+    EXPECT_EQ(ScanFile(path, files).verdict(), ScanVerdict::clean());
     EXPECT_EQ(files.reads, 32U);
-}
-
-TEST_F(ChangingFileTest, ReplacedByAFifoBeforeTheOpenIsRefused) {
-    const auto path = dir.write("swapped", "x");
-    files.beforeOpen = [&](const fs::path& p) {
-        fs::remove(p);
-        test::makeFifo(p);
-    };
-    EXPECT_EQ(scan(path).kind, Kind::Unreadable);
 }
 
 // trovik-scan lists a folder first and scans afterwards: files that vanish or turn into something
 // else in between are reported, never skipped and never called CLEAN.
-TEST_F(ChangingFileTest, ChangedBetweenListingAndScanIsReported) {
+TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
+    test::TempDir dir;
+    InterferingFileService files;
     dir.write("tree/a-vanishes", "x");
     dir.write("tree/b-stays", "x");
     dir.write("tree/c-becomes-fifo", "x");

@@ -66,12 +66,16 @@ TEST_F(ScanCommandTest, NothingSelectedSaysSoAndOpensNothing) {
     EXPECT_TRUE(files.opened.empty());
 }
 
+// Any entry of any folder, however large: the index is not held in 16 bits. A second click is a
+// scan of its own.
 TEST_F(ScanCommandTest, CleanFileIsNamedByItsBareName) {
     files.content = "nothing to see";
-    run("/tmp", "setup.exe", 0);
-    EXPECT_EQ(messages.shown,
-              (std::vector<Shown>{{"setup.exe is CLEAN!", MessageIcon::Information, 1}}));
-    EXPECT_EQ(files.opened, (std::vector<std::filesystem::path>{"/tmp/setup.exe"}));
+    run("/tmp", "setup.exe", 999'999);
+    run("/tmp", "setup.exe", 999'999);
+    const Shown clean{"setup.exe is CLEAN!", MessageIcon::Information, 1};
+    EXPECT_EQ(messages.shown, (std::vector<Shown>{clean, clean}));
+    EXPECT_EQ(files.opened,
+              (std::vector<std::filesystem::path>{"/tmp/setup.exe", "/tmp/setup.exe"}));
     EXPECT_EQ(files.openFiles, 0);
 }
 
@@ -96,22 +100,6 @@ TEST_F(ScanCommandTest, UnreadableFileIsNeverCalledClean) {
     ASSERT_EQ(messages.shown.size(), 2U);
     EXPECT_EQ(messages.shown[1].text, "disk.img could not be scanned!\r\rInput/output error");
     EXPECT_EQ(files.openFiles, 0);
-}
-
-TEST_F(ScanCommandTest, TwoClicksAreTwoIndependentScans) {
-    files.content = "clean";
-    run("/tmp", "a", 0);
-    run("/tmp", "a", 0);
-    EXPECT_EQ(messages.shown.size(), 2U);
-    EXPECT_EQ(files.opened.size(), 2U);
-    EXPECT_EQ(files.closes, 2);
-}
-
-TEST_F(ScanCommandTest, AnyEntryOfALargeFolderCanBeScanned) {
-    files.content = "clean";
-    run("/big", "entry-999999", 999'999);
-    ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].text, "entry-999999 is CLEAN!");
 }
 
 TEST_F(ScanCommandTest, FileIsClosedEvenWhenTheBoxFails) {

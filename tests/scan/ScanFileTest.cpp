@@ -8,11 +8,6 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-#else
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 #endif
 
 #include <chrono>
@@ -33,103 +28,57 @@ ScanVerdict scanReal(const std::filesystem::path& path) {
     return ScanFile(path, systemFileService()).verdict();
 }
 
-// The scan window on real files: its length, its edge, and what a file's size does to it.
-class ScanWindowTest : public testing::Test {
+// The scan window on real files: its edge, what a file's size does to it, and files of any name
+// or mode. FIFOs, devices, links and the like are in the hostile tests.
+struct WindowCase {
+    const char* name;
+    std::string content;
+    std::uint64_t size;  // the file is made sparse up to this size when larger than `content`
+    Kind kind;
+};
+
+class ScanWindowTest : public testing::TestWithParam<WindowCase> {
 protected:
     test::TempDir dir;
 };
 
-TEST_F(ScanWindowTest, EmptyFileIsClean) {
-    EXPECT_EQ(scanReal(dir.write("empty", "")), ScanVerdict::clean());
-}
-
-TEST_F(ScanWindowTest, SignatureEndingAtTheLastByteOfTheWindowCounts) {
-    // A file of exactly 32000 bytes, and a longer one, with SEXSTORY at bytes 31993 to 32000.
-    EXPECT_EQ(scanReal(dir.write("exact", filler(32000, "SEXSTORY", 31992))).kind,
-              Kind::PasswordStealer);
-    EXPECT_EQ(scanReal(dir.write("long", filler(40000, "SEXSTORY", 31992))).kind,
-              Kind::PasswordStealer);
-}
-
-TEST_F(ScanWindowTest, SignatureRunningPastTheWindowDoesNot) {
-    EXPECT_EQ(scanReal(dir.write("straddle", filler(40000, "SEXSTORY", 31993))).kind, Kind::Clean);
-    EXPECT_EQ(scanReal(dir.write("beyond", filler(40000, "SEXSTORY", 32000))).kind, Kind::Clean);
-}
-
-TEST_F(ScanWindowTest, LargeAndSparseFilesAreScannedLikeAnyLongFile) {
-    // 3 GiB without writing 3 GiB: a sparse file with the signature near its start.
-    const auto path = dir.write("sparse", filler(1000, "change your password", 100));
-    std::filesystem::resize_file(path, 3ULL << 30);
-    EXPECT_EQ(scanReal(path).kind, Kind::PasswordStealer);
-}
-
-TEST_F(ScanWindowTest, NameOutsideAsciiIsScanned) {
-    const auto path = dir.write(u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe", "SEXSTORY");
-    EXPECT_EQ(scanReal(path).kind, Kind::PasswordStealer);
-}
-
-TEST_F(ScanWindowTest, ReadOnlyFileIsScanned) {
-    const auto path = dir.write("readonly", "SOFTWARE\\Borland\\Delphi\\RTL");
+TEST_P(ScanWindowTest, VerdictOfTheFirst32000Bytes) {
+    const auto path =
+        dir.write(u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe", GetParam().content);
+    if (GetParam().size > GetParam().content.size()) {
+        std::filesystem::resize_file(path, GetParam().size);
+    }
     std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    EXPECT_EQ(scanReal(path).kind, Kind::PasswordStealer);
+    EXPECT_EQ(scanReal(path), (ScanVerdict{GetParam().kind, {}}));
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    RealFiles, ScanWindowTest,
+    testing::Values(WindowCase{"Empty", "", 0, Kind::Clean},
+                    WindowCase{"EndsAtTheLastByteOfExactly32000", filler(32000, "SEXSTORY", 31992),
+                               0, Kind::PasswordStealer},
+                    WindowCase{"EndsAtTheLastByteOfTheWindow", filler(40000, "SEXSTORY", 31992), 0,
+                               Kind::PasswordStealer},
+                    WindowCase{"RunsOnePastTheWindow", filler(40000, "SEXSTORY", 31993), 0,
+                               Kind::Clean},
+                    WindowCase{"Sparse3GiB", filler(1000, "change your password", 100), 3ULL << 30,
+                               Kind::PasswordStealer}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+#ifdef _WIN32
 // Paths that are not regular files never read as CLEAN, and none of them blocks.
+void expectUnreadable(const std::filesystem::path& path, std::error_code why) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto verdict = scanReal(path);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(verdict, ScanVerdict::unreadable(why)) << verdict.error.message();
+}
+
 class UnreadableTest : public testing::Test {
 protected:
     test::TempDir dir;
-
-    void expectUnreadable(const std::filesystem::path& path, std::error_code why) {
-        const auto start = std::chrono::steady_clock::now();
-        const auto verdict = scanReal(path);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-        EXPECT_EQ(verdict, ScanVerdict::unreadable(why)) << verdict.error.message();
-    }
 };
 
-TEST_F(UnreadableTest, Folder) {
-    expectUnreadable(dir.path(), test::systemError(EISDIR));
-}
-
-#ifndef _WIN32
-TEST_F(UnreadableTest, MissingFile) {
-    expectUnreadable(dir / "gone", test::systemError(ENOENT));
-}
-
-TEST_F(UnreadableTest, DanglingLink) {
-    std::filesystem::create_symlink(dir / "nowhere", dir / "link");
-    expectUnreadable(dir / "link", test::systemError(ENOENT));
-}
-
-TEST_F(UnreadableTest, LoopOfLinks) {
-    std::filesystem::create_symlink(dir / "b", dir / "a");
-    std::filesystem::create_symlink(dir / "a", dir / "b");
-    expectUnreadable(dir / "a", test::systemError(ELOOP));
-}
-
-TEST_F(UnreadableTest, FifoWithoutWriterDoesNotBlock) {
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    expectUnreadable(dir / "fifo", FileError::NotRegularFile);
-}
-
-TEST_F(UnreadableTest, CharacterDevice) {
-    expectUnreadable("/dev/null", FileError::NotRegularFile);
-    expectUnreadable("/dev/zero", FileError::NotRegularFile);
-}
-
-TEST_F(UnreadableTest, Socket) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const auto path = (dir / "socket").string();
-    ASSERT_LT(path.size(), sizeof(address.sun_path));
-    path.copy(address.sun_path, path.size());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);  // NOLINT
-    expectUnreadable(dir / "socket", test::systemError(ENXIO));
-    ::close(fd);
-}
-#else
 std::error_code windowsError(DWORD value) {
     return {static_cast<int>(value), windowsErrorCategory()};
 }
@@ -182,7 +131,7 @@ TEST_F(UnreadableTest, FileHeldExclusivelyByAnotherProgram) {
 }
 
 // While trovik reads a file, other programs may still write, rename and delete it.
-TEST_F(ScanWindowTest, ScanStandsInNobodysWay) {
+TEST_F(UnreadableTest, ScanStandsInNobodysWay) {
     const auto path = dir.write("busy.exe", "SEXSTORY");
     const ScanPass pass = ScanFile(path, systemFileService());
     ASSERT_TRUE(pass.holdsFile());
@@ -228,80 +177,56 @@ TEST(WindowsErrorCategoryTest, UnknownNumberIsNamedByItsNumber) {
 }
 #endif
 
-// Failures and odd reads, through a file service that can be made to produce them.
-class ScanThroughServiceTest : public testing::Test {
-protected:
+// Failures and odd reads, through a file service that can be made to produce them. Files that
+// shrink or grow while read are in the race tests, on real files.
+TEST(ScanThroughServiceTest, FailedReadIsUnreadableAndTheFileIsClosed) {
     test::FakeFileService files;
-
-    ScanVerdict scan() { return ScanFile("/some/file", files).verdict(); }
-};
-
-TEST_F(ScanThroughServiceTest, RefusedOpenIsUnreadableWithTheReason) {
-    files.openError = test::systemError(EACCES);
-    EXPECT_EQ(scan(), ScanVerdict::unreadable(test::systemError(EACCES)));
-    EXPECT_EQ(scan().error.message(), "Permission denied");
-    EXPECT_EQ(files.closes, 0);
-}
-
-TEST_F(ScanThroughServiceTest, FailedReadIsUnreadableAndTheFileIsClosed) {
     files.content = "SEXSTORY" + filler(1000);
     files.chunk = 4;
     files.failOnRead = 1;  // after half a signature has arrived
     files.readError = test::systemError(EIO);
-    EXPECT_EQ(scan(), ScanVerdict::unreadable(test::systemError(EIO)));
+    EXPECT_EQ(ScanFile("/f", files).verdict(), ScanVerdict::unreadable(test::systemError(EIO)));
     EXPECT_EQ(files.openFiles, 0);
     EXPECT_EQ(files.closes, 1);
 }
 
-TEST_F(ScanThroughServiceTest, SignatureSplitAcrossShortReadsIsFound) {
-    // Every chunk size cuts some signature somewhere; the window is assembled before matching.
-    for (const std::size_t chunk : {1U, 3U, 7U, 4096U}) {
-        files.content = filler(20000, "software\\BORLAND\\delphi\\rtl", 10000 - 5);
-        files.chunk = chunk;
-        EXPECT_EQ(scan().kind, Kind::PasswordStealer) << "chunk " << chunk;
+struct ReadCase {
+    const char* name;
+    std::size_t chunk;  // at most this many bytes a read; 0 for no limit
+    std::uint64_t reportedSize;
+    std::string content;
+    Kind kind;
+    std::size_t reads;  // how many reads it may take; 0 for any number
+};
+
+class ReadsThroughServiceTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadsThroughServiceTest, WindowIsAssembledBeforeMatching) {
+    test::FakeFileService files;
+    files.chunk = GetParam().chunk;
+    files.reportedSize = GetParam().reportedSize;
+    files.content = GetParam().content;
+    EXPECT_EQ(ScanFile("/f", files).verdict().kind, GetParam().kind);
+    if (GetParam().reads != 0) {
+        EXPECT_EQ(files.reads, GetParam().reads);
     }
 }
 
-TEST_F(ScanThroughServiceTest, FileReportingLengthZeroIsReadToItsEnd) {
-    files.reportedSize = 0;  // as files in /proc do
-    files.chunk = 4096;
-    files.content = filler(12000, "Change Your Password", 9000);
-    EXPECT_EQ(scan().kind, Kind::PasswordStealer);
-}
+// Every chunk size cuts some signature somewhere.
+const std::string Split = filler(20000, "software\\BORLAND\\delphi\\rtl", 10000 - 5);
 
-TEST_F(ScanThroughServiceTest, FileThatGrewIsScannedToTheWindowOnly) {
-    files.reportedSize = 10;
-    files.content = filler(50000, "SEXSTORY", 31992);
-    EXPECT_EQ(scan().kind, Kind::PasswordStealer);
-    files.content = filler(50000, "SEXSTORY", 31993);
-    EXPECT_EQ(scan().kind, Kind::Clean);
-}
-
-TEST_F(ScanThroughServiceTest, FileThatShrankIsScannedAsItIs) {
-    files.reportedSize = 50000;
-    files.content = filler(100, "sexstory", 92);
-    EXPECT_EQ(scan().kind, Kind::PasswordStealer);
-    files.content = "";
-    EXPECT_EQ(scan().kind, Kind::Clean);
-}
-
-TEST_F(ScanThroughServiceTest, ReportedLengthSavesTheReadThatOnlyFindsTheEnd) {
-    files.content = filler(500);
-    files.reportedSize = 500;
-    EXPECT_EQ(scan().kind, Kind::Clean);
-    EXPECT_EQ(files.reads, 1U);
-}
-
-TEST_F(ScanThroughServiceTest, PassHoldsTheFileUntilItEnds) {
-    files.content = "clean";
-    {
-        const ScanPass pass = ScanFile("/x", files);
-        EXPECT_TRUE(pass.holdsFile());
-        EXPECT_EQ(files.openFiles, 1);
-    }
-    EXPECT_EQ(files.openFiles, 0);
-    EXPECT_EQ(files.closes, 1);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Fake, ReadsThroughServiceTest,
+    testing::Values(ReadCase{"OneByteReads", 1, 20000, Split, Kind::PasswordStealer, 0},
+                    ReadCase{"ThreeByteReads", 3, 20000, Split, Kind::PasswordStealer, 0},
+                    ReadCase{"SevenByteReads", 7, 20000, Split, Kind::PasswordStealer, 0},
+                    ReadCase{"PageReads", 4096, 20000, Split, Kind::PasswordStealer, 0},
+                    // As files in /proc do: a length of 0, and content all the same.
+                    ReadCase{"ReportedLengthZero", 4096, 0,
+                             filler(12000, "Change Your Password", 9000), Kind::PasswordStealer, 0},
+                    // The reported length spares the read that would only find the end.
+                    ReadCase{"ReportedLengthSavesARead", 0, 500, filler(500), Kind::Clean, 1}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace trovik

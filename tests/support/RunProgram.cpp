@@ -15,19 +15,27 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <thread>
+
+extern char** environ;  // NOLINT: the environment the child inherits
 #endif
 
 namespace trovik::test {
 namespace {
 
+#ifdef _WIN32
+
 std::string readWhole(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-#ifdef _WIN32
 
 [[noreturn]] void fail(const char* what) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
@@ -73,6 +81,35 @@ HANDLE createInheritable(const std::filesystem::path& path) {
     return handle;
 }
 
+#else
+
+// A descriptor that closes itself.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    [[nodiscard]] int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+std::string readWhole(int fd) {
+    std::string text;
+    ::lseek(fd, 0, SEEK_SET);
+    std::array<char, 4096> buffer{};
+    for (ssize_t got = 0; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) {
+        text.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
 #endif
 
 }  // namespace
@@ -98,16 +135,18 @@ std::filesystem::path siblingProgram(const std::filesystem::path& name) {
 #endif
 }
 
-ProgramRun runProgram(const std::filesystem::path& program,
-                      const std::vector<std::u8string>& arguments,
-                      const std::filesystem::path& folder) {
-    const auto outPath = folder / ".out";
-    const auto errPath = folder / ".err";
+ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
+                      std::chrono::milliseconds limit) {
     ProgramRun run;
 #ifdef _WIN32
-    std::wstring commandLine = quoted(program.native());
-    for (const auto& argument : arguments) {
-        commandLine += L' ' + quoted(std::filesystem::path(argument).native());
+    const auto wide = [](const std::string& text) {
+        return std::filesystem::path(std::u8string(text.begin(), text.end()));
+    };
+    const auto outPath = folder / ".out";
+    const auto errPath = folder / ".err";
+    std::wstring commandLine;
+    for (const auto& argument : argv) {
+        commandLine += (commandLine.empty() ? L"" : L" ") + quoted(wide(argument).native());
     }
     {
         const OwnedHandle out(createInheritable(outPath));
@@ -118,58 +157,67 @@ ProgramRun runProgram(const std::filesystem::path& program,
         startup.hStdOutput = out.get();
         startup.hStdError = err.get();
         PROCESS_INFORMATION process{};
-        if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                             nullptr, folder.c_str(), &startup, &process) == FALSE) {
+        if (::CreateProcessW(wide(argv.at(0)).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                             0, nullptr, folder.c_str(), &startup, &process) == FALSE) {
             fail("CreateProcessW");
         }
         const OwnedHandle thread(process.hThread);
         const OwnedHandle child(process.hProcess);
-        if (::WaitForSingleObject(child.get(), 60000) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(child.get(), static_cast<DWORD>(limit.count())) !=
+            WAIT_OBJECT_0) {
+            run.hung = true;
             ::TerminateProcess(child.get(), 255);
-            throw std::runtime_error("the program did not end within a minute");
+            ::WaitForSingleObject(child.get(), INFINITE);
         }
         DWORD status = 0;
         ::GetExitCodeProcess(child.get(), &status);
-        run.status = static_cast<int>(status);
+        run.status = run.hung ? -1 : static_cast<int>(status);
     }
-#else
-    std::vector<std::string> texts{program.native()};
-    for (const auto& argument : arguments) {
-        texts.emplace_back(argument.begin(), argument.end());
-    }
-    std::vector<char*> argv;
-    for (auto& text : texts) {
-        argv.push_back(text.data());
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t child = 0;
-    const int failure =
-        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failure != 0) {
-        throw std::system_error(failure, std::system_category(), "posix_spawn");
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            throw std::system_error(errno, std::system_category(), "waitpid");
-        }
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
     run.out = readWhole(outPath);
     run.err = readWhole(errPath);
     std::error_code ignored;
     std::filesystem::remove(outPath, ignored);
     std::filesystem::remove(errPath, ignored);
+#else
+    const Descriptor out(::memfd_create("out", MFD_CLOEXEC));
+    const Descriptor err(::memfd_create("err", MFD_CLOEXEC));
+    if (out.get() < 0 || err.get() < 0) {
+        throw std::system_error(errno, std::system_category(), "memfd_create");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out.get(), 1);
+    posix_spawn_file_actions_adddup2(&actions, err.get(), 2);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    std::vector<char*> arguments;
+    for (const auto& argument : argv) {
+        arguments.push_back(const_cast<char*>(argument.c_str()));  // NOLINT: argv is not written
+    }
+    arguments.push_back(nullptr);
+
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    pid_t child = 0;
+    const int spawned =
+        ::posix_spawn(&child, arguments[0], &actions, nullptr, arguments.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::system_error(spawned, std::system_category(), "posix_spawn " + argv[0]);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) != child) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            run.hung = true;
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readWhole(out.get());
+    run.err = readWhole(err.get());
+#endif
     return run;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -7,18 +8,18 @@
 namespace trovik::test {
 
 struct ProgramRun {
-    int status = -1;
-    std::string out;  // standard output, byte for byte
-    std::string err;  // standard error, byte for byte
+    int status = -1;    // the exit status; -1 when it did not exit normally
+    bool hung = false;  // killed when the time ran out
+    std::string out;    // standard output, byte for byte
+    std::string err;    // standard error, byte for byte
 };
 
 // The program `name` that lies in the same folder as the running test program.
 std::filesystem::path siblingProgram(const std::filesystem::path& name);
 
-// Runs `program` with `arguments` (UTF-8) in `folder`, waits for it and returns what it wrote.
-// Its output passes through files in `folder`, named ".out" and ".err".
-ProgramRun runProgram(const std::filesystem::path& program,
-                      const std::vector<std::u8string>& arguments,
-                      const std::filesystem::path& folder);
+// Runs `argv` (UTF-8; argv[0] is the program's path) in `folder` and returns what it wrote; kills
+// it once `limit` has passed. On Windows its output passes through files in `folder`.
+ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
+                      std::chrono::milliseconds limit = std::chrono::minutes(1));
 
 }  // namespace trovik::test
