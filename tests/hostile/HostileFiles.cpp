@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <fstream>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -34,7 +33,6 @@ public:
         }
     }
     [[nodiscard]] int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
     void reset(int fd) {
         if (m_fd >= 0) {
             ::close(m_fd);
@@ -109,44 +107,22 @@ fs::path makeSparse(const fs::path& path, std::uint64_t size, const std::string&
     return path;
 }
 
-fs::path makeDeepFolders(const fs::path& root, int levels) {
+fs::path writeDeep(const fs::path& root, int levels, const std::string& content) {
     const std::string name(250, 'd');
     Descriptor folder(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) {
-        fail("open " + root.string());
-    }
-    std::string path = root.native();
-    for (int level = 0; level < levels; ++level) {
-        if (::mkdirat(folder.get(), name.c_str(), 0755) != 0) {
-            fail("mkdirat");
-        }
-        Descriptor child(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (child.get() < 0) {
-            fail("openat");
-        }
-        folder.reset(child.release());
-        path += '/';
-        path += name;
-    }
-    return path;
-}
-
-void writeDeep(const fs::path& folder, const std::string& name, const std::string& content) {
-    // Walk down component by component: the whole path may be too long for one call.
-    Descriptor current(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    for (const auto& part : folder.relative_path()) {
-        Descriptor next(::openat(current.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (next.get() < 0) {
-            fail("openat " + part.string());
-        }
-        current.reset(next.release());
+    fs::path path = root;
+    for (int level = 0; level < levels && folder.get() >= 0; ++level) {
+        ::mkdirat(folder.get(), name.c_str(), 0755);
+        folder.reset(::openat(folder.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        path /= name;
     }
     const Descriptor file(
-        ::openat(current.get(), name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        ::openat(folder.get(), "f", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (file.get() < 0 || ::write(file.get(), content.data(), content.size()) !=
                               static_cast<ssize_t>(content.size())) {
-        fail("write " + name);
+        fail("write " + path.string());
     }
+    return path / "f";
 }
 
 void removeTree(const fs::path& path) noexcept {

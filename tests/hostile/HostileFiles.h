@@ -11,13 +11,11 @@ std::filesystem::path makeSocket(const std::filesystem::path& path);  // bound, 
 std::filesystem::path makeSparse(const std::filesystem::path& path, std::uint64_t size,
                                  const std::string& start);
 
-// Makes `levels` nested folders of 250-byte names under `root`, working relative to each open
-// folder so that no call ever sees a path longer than the system allows, and returns the path of
-// the deepest one. Remove such a tree with removeTree: std::filesystem cannot.
-std::filesystem::path makeDeepFolders(const std::filesystem::path& root, int levels);
-// Writes a file into a folder whose path may be longer than the system allows.
-void writeDeep(const std::filesystem::path& folder, const std::string& name,
-               const std::string& content);
+// Writes a file "f" at the bottom of `levels` nested folders of 250-byte names under `root`,
+// working relative to each open folder so that no call ever sees a path longer than the system
+// allows, and returns its path. Remove such a tree with removeTree: std::filesystem cannot.
+std::filesystem::path writeDeep(const std::filesystem::path& root, int levels,
+                                const std::string& content);
 // Removes `path` and everything under it, however deep, walking relative to open folders.
 void removeTree(const std::filesystem::path& path) noexcept;
 

@@ -142,12 +142,7 @@ const HostileCase Cases[] = {
     {"Name255Bytes",
      [](const fs::path& d) { return write(d / (std::string(251, 'n') + ".exe"), Stealer); },
      Kind::PasswordStealer, "", ""},
-    {"PathLongerThan4096Bytes",
-     [](const fs::path& d) {
-         const auto deep = test::makeDeepFolders(d, 17);
-         test::writeDeep(deep, "f", Stealer);
-         return deep / "f";
-     },
+    {"PathLongerThan4096Bytes", [](const fs::path& d) { return test::writeDeep(d, 17, Stealer); },
      Kind::Unreadable, "File name too long", ""},
 };
 
@@ -178,7 +173,7 @@ TEST(HostileWalk, EveryFileIsScannedOrReported) {
     write(tree / " spaced ", "x");
     write(tree / std::string(255, 'n'), "x");
     test::makeSparse(tree / "sparse", 5ULL << 30, Stealer);
-    test::writeDeep(test::makeDeepFolders(tree / "shallow", 17), "f", "x");
+    test::writeDeep(tree / "shallow", 17, "x");
     // The first folder of the chain whose path the system cannot take is the one reported.
     fs::path tooLong = tree / "shallow";
     while (tooLong.native().size() < 4096) {

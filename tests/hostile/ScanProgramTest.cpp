@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "hostile/HostileFiles.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -17,31 +16,15 @@ using namespace std::chrono_literals;
 
 constexpr auto TimeBound = 10s;
 
-// The program itself, once over what could make it hang: its own command line, a /proc file of
-// length 0 that holds the signature; a walk over FIFOs, a link to one and a too deep folder.
-TEST(ScanProgram, EndsInTimeWithTheExpectedReport) {
+// The program's own command line is a /proc file that reports a length of 0 and holds the
+// signature: what arrives is scanned.
+TEST(ScanProgram, ProcFileOfLengthZeroIsReadToItsEnd) {
     test::TempDir dir;
-    test::makeFifo(dir / "fifo");
-    fs::create_symlink("fifo", dir / "link-to-fifo");
-    dir.write("tree/clean", "x");
-    dir.write("tree/pws", "SEXSTORY");
-    test::makeFifo(dir / "tree/fifo");
-    test::writeDeep(test::makeDeepFolders(dir.path(), 17), "f", "x");
-    std::string deep = ".";
-    while (deep.size() < 4096) {
-        deep += "/" + std::string(250, 'd');
-    }
-
-    const auto run = test::runProgram(
-        {TROVIK_SCAN_PROGRAM, "/proc/self/cmdline", "-r", ".", "SEXSTORY"}, dir.path(), TimeBound);
-    test::removeTree(dir.path());
+    const auto run = test::runProgram({TROVIK_SCAN_PROGRAM, "/proc/self/cmdline", "SEXSTORY"},
+                                      dir.path(), TimeBound);
     ASSERT_FALSE(run.hung);
-    EXPECT_EQ(run.out,
-              "/proc/self/cmdline: PASSWORD STEALER\n./tree/clean: CLEAN\n./tree/pws: PASSWORD "
-              "STEALER\n");
-    EXPECT_EQ(run.err,
-              "trovik-scan: " + deep +
-                  ": File name too long\ntrovik-scan: SEXSTORY: No such file or directory\n");
+    EXPECT_EQ(run.out, "/proc/self/cmdline: PASSWORD STEALER\n");
+    EXPECT_EQ(run.err, "trovik-scan: SEXSTORY: No such file or directory\n");
     EXPECT_EQ(run.status, 1);
 }
 

@@ -94,12 +94,17 @@ TEST_F(ScanCommandTest, UnreadableFileIsNeverCalledClean) {
               (std::vector<Shown>{{"secret.doc could not be scanned!\r\rPermission denied",
                                    MessageIcon::Critical, 0}}));
 
+    // A read that fails after half a signature has arrived.
     files.openError = {};
+    files.content = "SEXSTORY";
+    files.chunk = 4;
+    files.failOnRead = 1;
     files.readError = test::systemError(EIO);
     run("/home/u", "disk.img", 0);
     ASSERT_EQ(messages.shown.size(), 2U);
     EXPECT_EQ(messages.shown[1].text, "disk.img could not be scanned!\r\rInput/output error");
     EXPECT_EQ(files.openFiles, 0);
+    EXPECT_EQ(files.closes, 1);
 }
 
 TEST_F(ScanCommandTest, FileIsClosedEvenWhenTheBoxFails) {

@@ -177,19 +177,8 @@ TEST(WindowsErrorCategoryTest, UnknownNumberIsNamedByItsNumber) {
 }
 #endif
 
-// Failures and odd reads, through a file service that can be made to produce them. Files that
-// shrink or grow while read are in the race tests, on real files.
-TEST(ScanThroughServiceTest, FailedReadIsUnreadableAndTheFileIsClosed) {
-    test::FakeFileService files;
-    files.content = "SEXSTORY" + filler(1000);
-    files.chunk = 4;
-    files.failOnRead = 1;  // after half a signature has arrived
-    files.readError = test::systemError(EIO);
-    EXPECT_EQ(ScanFile("/f", files).verdict(), ScanVerdict::unreadable(test::systemError(EIO)));
-    EXPECT_EQ(files.openFiles, 0);
-    EXPECT_EQ(files.closes, 1);
-}
-
+// Odd reads, through a file service that can be made to produce them. Failed reads are in the
+// scan command's tests; files that shrink or grow while read are in the race tests, on real files.
 struct ReadCase {
     const char* name;
     std::size_t chunk;  // at most this many bytes a read; 0 for no limit
