@@ -116,19 +116,8 @@ std::string readWhole(int fd) {
 
 std::filesystem::path siblingProgram(const std::filesystem::path& name) {
 #ifdef _WIN32
-    std::wstring self(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-        if (length == 0) {
-            fail("GetModuleFileNameW");
-        }
-        if (length < self.size()) {
-            self.resize(length);
-            break;
-        }
-        self.resize(self.size() * 2);
-    }
+    std::wstring self(32768, L'\0');  // the longest path the system takes
+    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
     return std::filesystem::path(self).parent_path() / name;
 #else
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / name;
