@@ -11,13 +11,13 @@ std::filesystem::path makeSocket(const std::filesystem::path& path);  // bound, 
 std::filesystem::path makeSparse(const std::filesystem::path& path, std::uint64_t size,
                                  const std::string& start);
 
-// Writes a file "f" at the bottom of `levels` nested folders of 250-byte names under `root`,
-// working relative to each open folder so that no call ever sees a path longer than the system
-// allows, and returns its path. Remove such a tree with removeTree: std::filesystem cannot.
+// Writes a file "f" at the bottom of `levels` nested folders of 250-byte names under `root`, a
+// path that may be longer than the system allows, and returns its path.
+// Remove such a tree with removeTree: std::filesystem cannot.
 std::filesystem::path writeDeep(const std::filesystem::path& root, int levels,
                                 const std::string& content);
-// Removes `path` and everything under it, however deep, walking relative to open folders.
-void removeTree(const std::filesystem::path& path) noexcept;
+// Removes `path` and everything under it, however deep.
+void removeTree(const std::filesystem::path& path);
 
 // The number of descriptors this process has open.
 std::size_t openDescriptorCount();

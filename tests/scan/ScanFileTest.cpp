@@ -118,18 +118,6 @@ TEST_F(UnreadableTest, NamedPipeWithoutClientDoesNotBlock) {
     expectUnreadable(name, FileError::NotRegularFile);
 }
 
-// A file that another program holds open without sharing it cannot be read; it is never CLEAN.
-TEST_F(UnreadableTest, FileHeldExclusivelyByAnotherProgram) {
-    const auto path = dir.write("locked.exe", "nothing to find here");
-    {
-        const OwnedHandle other(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(other.valid());
-        expectUnreadable(path, windowsError(ERROR_SHARING_VIOLATION));
-    }
-    EXPECT_EQ(scanReal(path), ScanVerdict::clean());  // once it is let go
-}
-
 // While trovik reads a file, other programs may still write, rename and delete it.
 TEST_F(UnreadableTest, ScanStandsInNobodysWay) {
     const auto path = dir.write("busy.exe", "SEXSTORY");

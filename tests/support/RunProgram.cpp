@@ -17,11 +17,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <thread>
 
 extern char** environ;  // NOLINT: the environment the child inherits
@@ -30,12 +28,12 @@ extern char** environ;  // NOLINT: the environment the child inherits
 namespace trovik::test {
 namespace {
 
-#ifdef _WIN32
-
 std::string readWhole(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+#ifdef _WIN32
 
 [[noreturn]] void fail(const char* what) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
@@ -81,35 +79,6 @@ HANDLE createInheritable(const std::filesystem::path& path) {
     return handle;
 }
 
-#else
-
-// A descriptor that closes itself.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    [[nodiscard]] int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-std::string readWhole(int fd) {
-    std::string text;
-    ::lseek(fd, 0, SEEK_SET);
-    std::array<char, 4096> buffer{};
-    for (ssize_t got = 0; (got = ::read(fd, buffer.data(), buffer.size())) > 0;) {
-        text.append(buffer.data(), static_cast<std::size_t>(got));
-    }
-    return text;
-}
-
 #endif
 
 }  // namespace
@@ -127,12 +96,12 @@ std::filesystem::path siblingProgram(const std::filesystem::path& name) {
 ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
                       std::chrono::milliseconds limit) {
     ProgramRun run;
+    const auto outPath = folder / ".out";
+    const auto errPath = folder / ".err";
 #ifdef _WIN32
     const auto wide = [](const std::string& text) {
         return std::filesystem::path(std::u8string(text.begin(), text.end()));
     };
-    const auto outPath = folder / ".out";
-    const auto errPath = folder / ".err";
     std::wstring commandLine;
     for (const auto& argument : argv) {
         commandLine += (commandLine.empty() ? L"" : L" ") + quoted(wide(argument).native());
@@ -162,22 +131,14 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
         ::GetExitCodeProcess(child.get(), &status);
         run.status = run.hung ? -1 : static_cast<int>(status);
     }
-    run.out = readWhole(outPath);
-    run.err = readWhole(errPath);
-    std::error_code ignored;
-    std::filesystem::remove(outPath, ignored);
-    std::filesystem::remove(errPath, ignored);
 #else
-    const Descriptor out(::memfd_create("out", MFD_CLOEXEC));
-    const Descriptor err(::memfd_create("err", MFD_CLOEXEC));
-    if (out.get() < 0 || err.get() < 0) {
-        throw std::system_error(errno, std::system_category(), "memfd_create");
-    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out.get(), 1);
-    posix_spawn_file_actions_adddup2(&actions, err.get(), 2);
+    for (const auto& [fd, path] : {std::pair{1, outPath}, std::pair{2, errPath}}) {
+        posix_spawn_file_actions_addopen(&actions, fd, path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+    }
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> arguments;
     for (const auto& argument : argv) {
@@ -204,9 +165,12 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readWhole(out.get());
-    run.err = readWhole(err.get());
 #endif
+    run.out = readWhole(outPath);
+    run.err = readWhole(errPath);
+    std::error_code ignored;
+    std::filesystem::remove(outPath, ignored);
+    std::filesystem::remove(errPath, ignored);
     return run;
 }
 
