@@ -114,44 +114,35 @@ TEST_F(ScanCommandTest, FileIsClosedEvenWhenTheBoxFails) {
     EXPECT_EQ(files.openFiles, 0);
 }
 
-// The real file service under the command: a vanished file and a folder are reported with the
-// system's words.
-TEST(ScanCommandOnDisk, VanishedFileAndFolder) {
+// The real file service under the command: a vanished file, a folder and, on Windows, a file
+// another program holds without sharing it are reported in the system's words, never as CLEAN.
+TEST(ScanCommandOnDisk, UnreadableIsReportedInTheSystemsWords) {
     test::TempDir dir;
     test::FakeFileService unused;
     RecordingMessages messages{unused};
     dir.write("sub/keep", "x");
     ScanCommand({dir.path(), "vanished.exe", 0}, messages, systemFileService());
     ScanCommand({dir.path(), "sub", 1}, messages, systemFileService());
-    ASSERT_EQ(messages.shown.size(), 2U);
 #ifdef _WIN32
+    const auto locked = dir.write("locked.exe", "x");
+    const HANDLE other = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ScanCommand({dir.path(), "locked.exe", 2}, messages, systemFileService());
+    ::CloseHandle(other);
+    const auto reason = std::error_code(ERROR_SHARING_VIOLATION, windowsErrorCategory()).message();
+    ASSERT_EQ(messages.shown.size(), 3U);
+    EXPECT_EQ(messages.shown[2],
+              (Shown{"locked.exe could not be scanned!\r\r" + reason, MessageIcon::Critical, 0}));
     // ERROR_FILE_NOT_FOUND, in the words of the system at hand.
     const std::string vanished = std::error_code(2, windowsErrorCategory()).message();
 #else
     const std::string vanished = "No such file or directory";
 #endif
+    ASSERT_GE(messages.shown.size(), 2U);
     EXPECT_EQ(messages.shown[0].text, "vanished.exe could not be scanned!\r\r" + vanished);
     EXPECT_EQ(messages.shown[1].text, "sub could not be scanned!\r\rIs a directory");
 }
-
-#ifdef _WIN32
-// A file another program holds without sharing it: the critical box with the system's reason for
-// ERROR_SHARING_VIOLATION, never " is CLEAN!".
-TEST(ScanCommandOnDisk, FileHeldExclusivelyIsNotCalledClean) {
-    test::TempDir dir;
-    test::FakeFileService unused;
-    RecordingMessages messages{unused};
-    const auto path = dir.write("locked.exe", "x");
-    const HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
-    ScanCommand({dir.path(), "locked.exe", 0}, messages, systemFileService());
-    ::CloseHandle(other);
-    const auto reason = std::error_code(ERROR_SHARING_VIOLATION, windowsErrorCategory()).message();
-    EXPECT_EQ(messages.shown, (std::vector<Shown>{{"locked.exe could not be scanned!\r\r" + reason,
-                                                   MessageIcon::Critical, 0}}));
-}
-#endif
 
 }  // namespace
 }  // namespace trovik
