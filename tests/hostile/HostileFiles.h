@@ -1,25 +1,96 @@
 #pragma once
+// The special files and deep trees a user's disk can hold, made for the hostile tests. Each maker
+// returns the path it made, or throws.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <stdexcept>
 #include <string>
+#include <system_error>
+
+#include "support/RunProgram.h"
 
 namespace trovik::test {
 
-// Makes the special files a user's disk can hold. Each returns the path it made, or throws.
-std::filesystem::path makeFifo(const std::filesystem::path& path);
-std::filesystem::path makeSocket(const std::filesystem::path& path);  // bound, then closed
-std::filesystem::path makeSparse(const std::filesystem::path& path, std::uint64_t size,
-                                 const std::string& start);
+[[noreturn]] inline void systemFailure(const std::string& what) {
+    throw std::system_error(errno, std::system_category(), what);
+}
+
+inline std::filesystem::path makeFifo(const std::filesystem::path& path) {
+    if (::mkfifo(path.c_str(), 0600) != 0) {
+        systemFailure("mkfifo " + path.string());
+    }
+    return path;
+}
+
+// Bound, then closed: a socket file that nobody listens on.
+inline std::filesystem::path makeSocket(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof(address.sun_path)) {
+        throw std::length_error("socket path too long: " + path.string());
+    }
+    path.native().copy(address.sun_path, path.native().size());
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr*>(&address),
+                                             sizeof(address)) == 0;  // NOLINT
+    const int error = errno;
+    if (socket >= 0) {
+        ::close(socket);
+    }
+    if (!bound) {
+        errno = error;
+        systemFailure("bind " + path.string());
+    }
+    return path;
+}
+
+inline std::filesystem::path makeSparse(const std::filesystem::path& path, std::uint64_t size,
+                                        const std::string& start) {
+    std::ofstream(path, std::ios::binary) << start;
+    std::filesystem::resize_file(path, size);
+    return path;
+}
 
 // Writes a file "f" at the bottom of `levels` nested folders of 250-byte names under `root`, a
 // path that may be longer than the system allows, and returns its path.
-// Remove such a tree with removeTree: std::filesystem cannot.
-std::filesystem::path writeDeep(const std::filesystem::path& root, int levels,
-                                const std::string& content);
-// Removes `path` and everything under it, however deep.
-void removeTree(const std::filesystem::path& path);
+inline std::filesystem::path writeDeep(const std::filesystem::path& root, int levels,
+                                       const std::string& content) {
+    // Each step is relative to the current folder, so no call sees the whole path.
+    const std::string name(250, 'd');
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(root);
+    std::filesystem::path path = root;
+    for (int level = 0; level < levels; ++level) {
+        std::filesystem::create_directory(name);
+        std::filesystem::current_path(name);
+        path /= name;
+    }
+    std::ofstream("f", std::ios::binary) << content;
+    std::filesystem::current_path(previous);
+    return path / "f";
+}
+
+// Removes `path` and everything under it, however deep: std::filesystem cannot.
+inline void removeTree(const std::filesystem::path& path) {
+    // rm walks relative to open folders, however deep the tree; its output goes with the tree.
+    runProgram({"/bin/rm", "-rf", "--", path.native()}, path);
+}
 
 // The number of descriptors this process has open.
-std::size_t openDescriptorCount();
+inline std::size_t openDescriptorCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count - 1;  // the iterator's own descriptor
+}
 
 }  // namespace trovik::test
