@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "fuzz/ReferenceSearch.h"
@@ -79,6 +80,25 @@ TEST(SignatureMatcherBoundaries, EveryOffsetAndLengthAroundTheBlocks) {
                 expectAllAgree(window, reference(window));
             }
         }
+    }
+}
+
+// Windows made of the signatures' own letters in random case, so that near misses that pass the
+// vector filter and fail later are common, with a signature planted in half of them.
+TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
+    std::mt19937 random(20261206);
+    constexpr char alphabet[] = "cChHaAnNsSoOeExXfFtTwW \\\0";
+    const std::string letters(alphabet, sizeof alphabet - 1);  // the last 0 byte is one of them
+    for (int round = 0; round < 2000; ++round) {
+        std::string window(random() % (round < 1990 ? 300 : ScanWindowSize), ' ');
+        for (auto& c : window) {
+            c = letters[random() % letters.size()];
+        }
+        const std::string_view sig = StealerSignatures[random() % StealerSignatures.size()];
+        if (random() % 2 == 0 && window.size() >= sig.size()) {
+            window.replace(random() % (window.size() - sig.size() + 1), sig.size(), sig);
+        }
+        expectAllAgree(window, reference(window));
     }
 }
 
