@@ -6,26 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(
-    cmake ninja-build libcli11-dev googletest
+scripts/install-deps.sh cmake ninja-build libcli11-dev googletest \
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
-)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if ((${#missing[@]} > 0)); then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    if ((EUID != 0)); then
-        sudo=(sudo)
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
 
 cmake --preset windows "$@"
 cmake --build --preset windows
