@@ -81,6 +81,7 @@ def main() -> int:
     parser.add_argument("--build", default="build", type=Path)
     parser.add_argument("--runs", default=9, type=int)
     args = parser.parse_args()
+    args.build = args.build.resolve()  # the programs run from another folder
     bins = args.build / "bin"
     bench = bins / "trovik_window_bench"
     hook = args.build / "bench" / "libtrovik_greeting_hook.so"
