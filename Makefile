@@ -37,7 +37,7 @@ tsan:
 # Each libFuzzer target for FUZZ_SECONDS, from the seeds in fuzz/corpus/; what it learns is kept
 # in build-fuzz/corpus/, outside the source tree.
 FUZZ_SECONDS ?= 60
-FUZZERS := matcher target_path scan_file
+FUZZERS := matcher target_path
 fuzz: deps
 	cmake --preset fuzz $(CMAKE_FLAGS)
 	cmake --build --preset fuzz
