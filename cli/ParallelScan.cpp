@@ -13,11 +13,11 @@
 namespace trovik::cli {
 namespace {
 
-ScanVerdict verdictFor(const Target& target, FileService& files) {
+ScanVerdict verdictFor(const Target& target, FileService& files, MatchDetail detail) {
     if (target.error) {
         return ScanVerdict::unreadable(target.error);
     }
-    return ScanFile(target.path, files).verdict();
+    return ScanFile(target.path, files, detail).verdict();
 }
 
 // The targets between the walk and the report, in order. The walk appends them; any thread takes
@@ -83,8 +83,8 @@ public:
         ++m_first;
     }
 
-    void scan(Item& item, FileService& files) {
-        item.verdict = verdictFor(item.target, files);
+    void scan(Item& item, FileService& files, MatchDetail detail) {
+        item.verdict = verdictFor(item.target, files, detail);
         {
             const std::lock_guard lock(m_mutex);
             item.scanned.store(true);
@@ -114,9 +114,9 @@ private:
 }  // namespace
 
 void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
-                 const VerdictSink& sink) {
+                 const VerdictSink& sink, MatchDetail detail) {
     if (threads <= 1) {
-        source([&](Target&& target) { return sink(target, verdictFor(target, files)); });
+        source([&](Target&& target) { return sink(target, verdictFor(target, files, detail)); });
         return;
     }
 
@@ -147,7 +147,7 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
         try {
             pool.emplace_back([&] {
                 while (ScanQueue::Item* item = queue.take(true)) {
-                    queue.scan(*item, files);
+                    queue.scan(*item, files, detail);
                 }
             });
         } catch (const std::system_error&) {
@@ -162,7 +162,7 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
     source([&](Target&& target) {
         queue.push(std::move(target));
         if (ScanQueue::Item* item = queue.takeBeyond(ahead)) {
-            queue.scan(*item, files);
+            queue.scan(*item, files, detail);
         }
         reportScanned();
         return going;
@@ -172,7 +172,7 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
     while (going) {
         reportScanned();
         if (ScanQueue::Item* item = queue.take(false)) {
-            queue.scan(*item, files);
+            queue.scan(*item, files, detail);
         } else if (ScanQueue::Item* first = queue.front()) {
             queue.waitScanned(*first);  // a helper is scanning it
         } else {

@@ -4,6 +4,7 @@
 
 #include "cli/Targets.h"
 #include "platform/io/FileService.h"
+#include "scan/ScanFile.h"
 #include "scan/ScanVerdict.h"
 
 namespace trovik::cli {
@@ -19,8 +20,8 @@ using TargetSource = std::function<void(const TargetSink&)>;
 // Scans every target of `source` with `threads` threads, the calling one included, and reports
 // each verdict in order, whatever order the scans finish in. Scanning begins while the source is
 // still producing targets. A target refused before the scan is reported as Unreadable with its
-// error.
+// error. `detail` says whether the verdicts carry the matches.
 void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
-                 const VerdictSink& sink);
+                 const VerdictSink& sink, MatchDetail detail = MatchDetail::VerdictOnly);
 
 }  // namespace trovik::cli

@@ -7,7 +7,19 @@
 
 namespace trovik {
 
-ScanPass ScanFile(const std::filesystem::path& path, FileService& files) noexcept {
+ScanVerdict ScanWindow(std::span<const std::byte> window, MatchDetail detail) noexcept {
+    if (detail == MatchDetail::EachSignature) {
+        ScanVerdict verdict;
+        verdict.matches = FindEachSignature(window);
+        verdict.kind =
+            verdict.matches.empty() ? ScanVerdict::Kind::Clean : ScanVerdict::Kind::PasswordStealer;
+        return verdict;
+    }
+    return FindSignature(window) ? ScanVerdict::passwordStealer() : ScanVerdict::clean();
+}
+
+ScanPass ScanFile(const std::filesystem::path& path, FileService& files,
+                  MatchDetail detail) noexcept {
     auto opened = FileHandle::open(files, path);
     if (!opened) {
         return ScanPass(ScanVerdict::unreadable(opened.error()));
@@ -21,9 +33,7 @@ ScanPass ScanFile(const std::filesystem::path& path, FileService& files) noexcep
     }
 
     const std::span<const std::byte> window(buffer.data(), received.value());
-    const ScanVerdict verdict =
-        FindSignature(window) ? ScanVerdict::passwordStealer() : ScanVerdict::clean();
-    return ScanPass(verdict, std::move(file));
+    return ScanPass(ScanWindow(window, detail), std::move(file));
 }
 
 }  // namespace trovik

@@ -105,10 +105,13 @@ std::optional<SignatureMatch> FindSignaturePortable(std::span<const std::byte> w
     return findFrom(bytesOf(window), window.size(), 0);
 }
 
+}  // namespace detail
+
+namespace {
+
 #ifdef TROVIK_HAVE_SSE2_MATCHER
-std::optional<SignatureMatch> FindSignatureSse2(std::span<const std::byte> window) noexcept {
-    const std::uint8_t* bytes = bytesOf(window);
-    const std::size_t size = window.size();
+std::optional<SignatureMatch> findFromSse2(const std::uint8_t* bytes, std::size_t size,
+                                           std::size_t start) noexcept {
     const __m128i fold = _mm_set1_epi8(0x20);
     const auto folded = [&](std::size_t at) {
         return _mm_or_si128(
@@ -119,7 +122,7 @@ std::optional<SignatureMatch> FindSignatureSse2(std::span<const std::byte> windo
         return _mm_cmpeq_epi8(got, _mm_set1_epi8(wanted));
     };
 
-    std::size_t i = 0;
+    std::size_t i = start;
     // Each step looks at 16 starting positions and the first four bytes from each, so it reads
     // three bytes past them. A position survives when its four bytes, folded, begin a signature:
     // English text rarely holds "chan", "soft" or "sexs", so the check after it seldom runs.
@@ -147,14 +150,58 @@ std::optional<SignatureMatch> FindSignatureSse2(std::span<const std::byte> windo
 }
 #endif
 
-}  // namespace detail
+// The first signature at or after `start`, by the fastest implementation there is.
+std::optional<SignatureMatch> findFast(const std::uint8_t* bytes, std::size_t size,
+                                       std::size_t start) noexcept {
+#ifdef TROVIK_HAVE_SSE2_MATCHER
+    return findFromSse2(bytes, size, start);
+#else
+    return findFrom(bytes, size, start);
+#endif
+}
+
+}  // namespace
+
+#ifdef TROVIK_HAVE_SSE2_MATCHER
+std::optional<SignatureMatch> detail::FindSignatureSse2(
+    std::span<const std::byte> window) noexcept {
+    return findFromSse2(bytesOf(window), window.size(), 0);
+}
+#endif
 
 std::optional<SignatureMatch> FindSignature(std::span<const std::byte> window) noexcept {
-#ifdef TROVIK_HAVE_SSE2_MATCHER
-    return detail::FindSignatureSse2(window);
-#else
-    return detail::FindSignaturePortable(window);
-#endif
+    return findFast(bytesOf(window), window.size(), 0);
+}
+
+void SignatureMatches::add(SignatureMatch match) noexcept {
+    std::size_t at = 0;
+    while (at < m_size && m_items[at].signature < match.signature) {
+        ++at;
+    }
+    if ((at < m_size && m_items[at].signature == match.signature) || m_size == m_items.size()) {
+        return;
+    }
+    for (std::size_t i = m_size; i > at; --i) {
+        m_items[i] = m_items[i - 1];
+    }
+    m_items[at] = match;
+    ++m_size;
+}
+
+SignatureMatches FindEachSignature(std::span<const std::byte> window) noexcept {
+    // At most one signature begins at any offset (they differ in their first two bytes), so
+    // searching again from the byte after each match meets every signature's first occurrence.
+    SignatureMatches found;
+    std::size_t from = 0;
+    while (found.size() < StealerSignatures.size()) {
+        const auto match = findFast(bytesOf(window), window.size(), from);
+        if (!match) {
+            break;
+        }
+        found.add(*match);
+        from = match->offset + 1;
+    }
+    return found;
 }
 
 }  // namespace trovik

@@ -30,6 +30,34 @@ struct SignatureMatch {
 // finds all three; the result does not depend on the process's locale.
 std::optional<SignatureMatch> FindSignature(std::span<const std::byte> window) noexcept;
 
+// Every signature found in a window, each once, at its first occurrence, in the order of
+// StealerSignatures. It holds at most one match a signature, so it needs no allocation.
+class SignatureMatches {
+public:
+    [[nodiscard]] const SignatureMatch* begin() const noexcept { return m_items.data(); }
+    [[nodiscard]] const SignatureMatch* end() const noexcept { return m_items.data() + m_size; }
+    [[nodiscard]] std::size_t size() const noexcept { return m_size; }
+    [[nodiscard]] bool empty() const noexcept { return m_size == 0; }
+    [[nodiscard]] const SignatureMatch& operator[](std::size_t i) const noexcept {
+        return m_items[i];
+    }
+
+    // Keeps the signatures' order whatever order the matches are added in; a signature already
+    // held is left as it is.
+    void add(SignatureMatch match) noexcept;
+
+    friend bool operator==(const SignatureMatches&, const SignatureMatches&) = default;
+
+private:
+    std::array<SignatureMatch, StealerSignatures.size()> m_items{};
+    std::size_t m_size = 0;
+};
+
+// Each signature that lies wholly inside `window`, with the offset of its first occurrence. It
+// goes on past the first match, so it costs more than FindSignature on a stealer; it stops once
+// all the signatures are found.
+SignatureMatches FindEachSignature(std::span<const std::byte> window) noexcept;
+
 namespace detail {
 // The two implementations behind FindSignature, exposed so that tests and the fuzzer can prove
 // them equal. The vector one exists only where the processor has SSE2.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <random>
 #include <string>
 
@@ -83,6 +85,36 @@ TEST(SignatureMatcherBoundaries, EveryOffsetAndLengthAroundTheBlocks) {
     }
 }
 
+// Each signature's first occurrence, one signature at a time, by plain comparison.
+SignatureMatches eachByHand(std::string_view window) {
+    const auto fold = [](char c) {
+        return std::isalpha(static_cast<unsigned char>(c)) ? c | 0x20 : c;
+    };
+    SignatureMatches found;
+    for (std::size_t k = 0; k < StealerSignatures.size(); ++k) {
+        const auto sig = StealerSignatures[k];
+        for (std::size_t at = 0; at + sig.size() <= window.size(); ++at) {
+            if (std::equal(sig.begin(), sig.end(), window.begin() + static_cast<std::ptrdiff_t>(at),
+                           [&](char a, char b) { return fold(a) == fold(b); })) {
+                found.add({k, at});
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+TEST(EachSignature, FirstOffsetOfEveryOneInTheSignaturesOrder) {
+    const std::string window =
+        "SEXSTORYxsexstory..software\\borland\\delphi\\rtl CHANGE YOUR PASSWORD";
+    const auto found = FindEachSignature(bytes(window));
+    ASSERT_EQ(found.size(), 3U);
+    EXPECT_EQ(found[0], (SignatureMatch{0, 47}));
+    EXPECT_EQ(found[1], (SignatureMatch{1, 19}));
+    EXPECT_EQ(found[2], (SignatureMatch{2, 0}));
+    EXPECT_TRUE(FindEachSignature(bytes("SEXSTOR change")).empty());
+}
+
 // Windows made of the signatures' own letters in random case, so that near misses that pass the
 // vector filter and fail later are common, with a signature planted in half of them.
 TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
@@ -99,6 +131,7 @@ TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
             window.replace(random() % (window.size() - sig.size() + 1), sig.size(), sig);
         }
         expectAllAgree(window, reference(window));
+        EXPECT_EQ(FindEachSignature(bytes(window)), eachByHand(window));
     }
 }
 
