@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "Version.h"
 #include "cli/ParallelScan.h"
 #include "cli/Targets.h"
 
@@ -44,8 +45,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         "Tells whether files are password stealers: looks for the stealer signatures "
         "in the first 32000 bytes of each file, without regard to letter case.",
         ProgramName};
-    app.set_version_flag("--version", std::string(ProgramName) + " 1.01\n" +
-                                          "detects all pws's!  including the new winsock ones!");
+    app.set_version_flag("--version", std::string(ProgramName) + " " + std::string(VersionText) +
+                                          "\n" + std::string(CommentText));
     app.footer(
         "Exit status: 0 if every file is clean, 1 if any file is a password stealer, "
         "otherwise 2 if any path could not be scanned.\n");
