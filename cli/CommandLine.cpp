@@ -7,6 +7,7 @@
 #include "Version.h"
 #include "cli/ParallelScan.h"
 #include "cli/Targets.h"
+#include "platform/io/Text.h"
 
 namespace trovik::cli {
 namespace {
@@ -24,8 +25,7 @@ std::filesystem::path pathFromArgument(const std::string& argument) {
 
 #ifdef _WIN32
 std::string pathForOutput(const std::filesystem::path& path) {
-    const auto text = path.u8string();
-    return {text.begin(), text.end()};
+    return utf8String(path.u8string());
 }
 #else
 const std::string& pathForOutput(const std::filesystem::path& path) {

@@ -1,21 +1,14 @@
 #include "scan/ScanCommand.h"
 
+#include "platform/io/Text.h"
 #include "scan/ScanFile.h"
 #include "scan/TargetPath.h"
 
 namespace trovik {
-namespace {
-
-// The name as the list shows it, in UTF-8 (on POSIX: the name's own bytes).
-std::string displayName(const std::filesystem::path& name) {
-    const std::u8string text = name.u8string();
-    return {text.begin(), text.end()};
-}
-
-}  // namespace
 
 VerdictMessage MessageForVerdict(const std::filesystem::path& name, const ScanVerdict& verdict) {
-    std::string text = displayName(name);
+    // The name as the list shows it, in UTF-8 (on POSIX: the name's own bytes).
+    std::string text = utf8String(name.u8string());
     switch (verdict.kind) {
         case ScanVerdict::Kind::PasswordStealer:
             return {text + " is a PASSWORD STEALER!", MessageIcon::Critical};

@@ -6,6 +6,7 @@
 
 #include "platform/io/FileErrors.h"
 #include "platform/io/FileService.h"
+#include "platform/io/Text.h"
 
 namespace trovik {
 namespace {
@@ -25,7 +26,7 @@ public:
             nullptr, static_cast<DWORD>(value), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
         std::string message;
         if (length != 0 && text != nullptr) {
-            message = toUtf8({text, length});
+            message = utf8FromWide({text, length});
         }
         ::LocalFree(text);
         // The system ends its texts with a full stop and white space; the callers add their own.
@@ -40,19 +41,6 @@ public:
         // So that these codes compare equal to the portable conditions (std::errc) as the
         // standard library's own system category maps them.
         return std::system_category().default_error_condition(value);
-    }
-
-private:
-    static std::string toUtf8(std::wstring_view text) {
-        const int wide = static_cast<int>(text.size());
-        const int size =
-            ::WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-        if (size > 0) {
-            ::WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, utf8.data(), size, nullptr,
-                                  nullptr);
-        }
-        return utf8;
     }
 };
 
