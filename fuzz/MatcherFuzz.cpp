@@ -7,13 +7,13 @@
 #include <optional>
 #include <span>
 
-#include "fuzz/ReferenceSearch.h"
 #include "scan/SignatureMatcher.h"
+#include "support/ReferenceSearch.h"
 
 namespace {
 
 using trovik::SignatureMatch;
-using trovik::fuzz::referenceSearch;
+using trovik::test::referenceSearch;
 
 void expectSame(const std::optional<SignatureMatch>& expected,
                 const std::optional<SignatureMatch>& actual, const char* which) {

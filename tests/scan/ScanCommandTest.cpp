@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "support/OwnedHandle.h"
 #endif
 
 #include <stdexcept>
@@ -9,102 +9,107 @@
 #include "platform/io/FileErrors.h"
 #include "scan/ScanCommand.h"
 #include "support/FakeFileService.h"
+#include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 
 namespace trovik {
 namespace {
 
-struct Shown {
-    std::string text;
-    MessageIcon icon;
-    int openFilesMeanwhile;
+using test::Shown;
+using namespace std::string_literals;
 
-    friend bool operator==(const Shown&, const Shown&) = default;
-    friend std::ostream& operator<<(std::ostream& out, const Shown& shown) {
-        return out << '"' << shown.text << "\" icon " << static_cast<int>(shown.icon) << " open "
-                   << shown.openFilesMeanwhile;
-    }
+struct CommandCase {
+    const char* name;
+    FileSelection selection;
+    std::string content;
+    std::error_code openError;
+    std::error_code readError;  // of the second read, each read giving at most 4 bytes
+    Shown box;
+    const char* opened;  // the path opened, or nullptr when nothing is
+    int openWhileShown;  // files the scan holds open while the box is up
 };
 
-// Records each box, and how many files the scan held open while the box was up.
-class RecordingMessages final : public MessageBoxService {
-public:
-    explicit RecordingMessages(const test::FakeFileService& files) : m_files(files) {}
-    void show(std::string_view text, MessageIcon icon) override {
-        shown.push_back({std::string(text), icon, m_files.openFiles});
-        if (throwOnShow) {
-            throw std::runtime_error("the box failed");
-        }
-    }
-    std::vector<Shown> shown;
-    bool throwOnShow = false;
+class ScanCommandTest : public testing::TestWithParam<CommandCase> {};
 
-private:
-    const test::FakeFileService& m_files;
-};
-
-class ScanCommandTest : public testing::Test {
-protected:
+// Each case is clicked twice: a second click is a scan of its own.
+TEST_P(ScanCommandTest, OneBoxAClickAndTheFileClosedAfterIt) {
+    const CommandCase& c = GetParam();
     test::FakeFileService files;
-    RecordingMessages messages{files};
-
-    void run(std::filesystem::path folder, std::filesystem::path name, std::int64_t index) {
-        ScanCommand({std::move(folder), std::move(name), index}, messages, files);
-    }
-};
-
-TEST_F(ScanCommandTest, NothingSelectedSaysSoAndOpensNothing) {
-    run("/tmp", "", -1);
-    EXPECT_EQ(messages.shown,
-              (std::vector<Shown>{{"No file selected!", MessageIcon::Critical, 0}}));
-    EXPECT_TRUE(files.opened.empty());
-}
-
-// Any entry of any folder, however large: the index is not held in 16 bits. A second click is a
-// scan of its own.
-TEST_F(ScanCommandTest, CleanFileIsNamedByItsBareName) {
-    files.content = "nothing to see";
-    run("/tmp", "setup.exe", 999'999);
-    run("/tmp", "setup.exe", 999'999);
-    const Shown clean{"setup.exe is CLEAN!", MessageIcon::Information, 1};
-    EXPECT_EQ(messages.shown, (std::vector<Shown>{clean, clean}));
-    EXPECT_EQ(files.opened,
-              (std::vector<std::filesystem::path>{"/tmp/setup.exe", "/tmp/setup.exe"}));
-    EXPECT_EQ(files.openFiles, 0);
-}
-
-TEST_F(ScanCommandTest, StealerIsReportedWithTheCriticalIcon) {
-    files.content = std::string("MZ\0\0", 4) + "sExStOrY";
-    run("/", "pws.exe", 3);
-    EXPECT_EQ(messages.shown,
-              (std::vector<Shown>{{"pws.exe is a PASSWORD STEALER!", MessageIcon::Critical, 1}}));
-    EXPECT_EQ(files.opened, (std::vector<std::filesystem::path>{"/pws.exe"}));
-}
-
-TEST_F(ScanCommandTest, UnreadableFileIsNeverCalledClean) {
-    files.openError = test::systemError(EACCES);
-    run("/home/u", "secret.doc", 0);
-    EXPECT_EQ(messages.shown,
-              (std::vector<Shown>{{"secret.doc could not be scanned!\r\rPermission denied",
-                                   MessageIcon::Critical, 0}}));
-
-    // A read that fails after half a signature has arrived.
-    files.openError = {};
-    files.content = "SEXSTORY";
-    files.chunk = 4;
+    files.content = c.content;
+    files.openError = c.openError;
+    files.readError = c.readError;
     files.failOnRead = 1;
-    files.readError = test::systemError(EIO);
-    run("/home/u", "disk.img", 0);
-    ASSERT_EQ(messages.shown.size(), 2U);
-    EXPECT_EQ(messages.shown[1].text, "disk.img could not be scanned!\r\rInput/output error");
+    files.chunk = 4;
+    test::RecordingMessageBox messages;
+    std::vector<int> openWhileShown;
+    messages.whileShown = [&](const Shown&) { openWhileShown.push_back(files.openFiles); };
+
+    ScanCommand(c.selection, messages, files);
+    ScanCommand(c.selection, messages, files);
+
+    EXPECT_EQ(messages.shown, (test::Boxes{c.box, c.box}));
+    EXPECT_EQ(openWhileShown, (std::vector<int>{c.openWhileShown, c.openWhileShown}));
+    const auto opened = c.opened != nullptr ? std::vector<std::filesystem::path>{c.opened, c.opened}
+                                            : std::vector<std::filesystem::path>{};
+    EXPECT_EQ(files.opened, opened);
     EXPECT_EQ(files.openFiles, 0);
-    EXPECT_EQ(files.closes, 1);
+    EXPECT_EQ(files.closes, c.openWhileShown * 2);
 }
 
-TEST_F(ScanCommandTest, FileIsClosedEvenWhenTheBoxFails) {
+INSTANTIATE_TEST_SUITE_P(
+    Fake, ScanCommandTest,
+    testing::Values(CommandCase{"NothingSelected",
+                                {"/tmp", "", -1},
+                                "",
+                                {},
+                                {},
+                                {"No file selected!", MessageIcon::Critical},
+                                nullptr,
+                                0},
+                    // Any entry of any folder: the index is not held in 16 bits.
+                    CommandCase{"CleanByItsBareName",
+                                {"/tmp", "setup.exe", 999'999},
+                                "nothing to see",
+                                {},
+                                {},
+                                {"setup.exe is CLEAN!", MessageIcon::Information},
+                                "/tmp/setup.exe",
+                                1},
+                    CommandCase{"StealerAtTheRoot",
+                                {"/", "pws.exe", 3},
+                                "MZ\0\0sExStOrY"s,
+                                {},
+                                {},
+                                {"pws.exe is a PASSWORD STEALER!", MessageIcon::Critical},
+                                "/pws.exe",
+                                1},
+                    CommandCase{"OpenRefused",
+                                {"/home/u", "secret.doc", 0},
+                                "SEXSTORY",
+                                test::systemError(EACCES),
+                                {},
+                                {"secret.doc could not be scanned!\r\rPermission denied",
+                                 MessageIcon::Critical},
+                                "/home/u/secret.doc",
+                                0},
+                    // The read fails after half a signature has arrived.
+                    CommandCase{"ReadFails",
+                                {"/home/u", "disk.img", 0},
+                                "SEXSTORY",
+                                {},
+                                test::systemError(EIO),
+                                {"disk.img could not be scanned!\r\rInput/output error",
+                                 MessageIcon::Critical},
+                                "/home/u/disk.img",
+                                1}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ScanCommandBoxFails, FileIsClosedAllTheSame) {
+    test::FakeFileService files;
     files.content = "clean";
-    messages.throwOnShow = true;
-    EXPECT_THROW(run("/tmp", "a", 0), std::runtime_error);
+    test::RecordingMessageBox messages;
+    messages.whileShown = [](const Shown&) { throw std::runtime_error("the box failed"); };
+    EXPECT_THROW(ScanCommand({"/tmp", "a", 0}, messages, files), std::runtime_error);
     EXPECT_EQ(files.openFiles, 0);
 }
 
@@ -112,30 +117,31 @@ TEST_F(ScanCommandTest, FileIsClosedEvenWhenTheBoxFails) {
 // another program holds without sharing it are reported in the system's words, never as CLEAN.
 TEST(ScanCommandOnDisk, UnreadableIsReportedInTheSystemsWords) {
     test::TempDir dir;
-    test::FakeFileService unused;
-    RecordingMessages messages{unused};
+    test::RecordingMessageBox messages;
     dir.write("sub/keep", "x");
     ScanCommand({dir.path(), "vanished.exe", 0}, messages, systemFileService());
     ScanCommand({dir.path(), "sub", 1}, messages, systemFileService());
 #ifdef _WIN32
     const auto locked = dir.write("locked.exe", "x");
-    const HANDLE other = ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(other, INVALID_HANDLE_VALUE);
-    ScanCommand({dir.path(), "locked.exe", 2}, messages, systemFileService());
-    ::CloseHandle(other);
+    {
+        const test::OwnedHandle other(::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(other.valid());
+        ScanCommand({dir.path(), "locked.exe", 2}, messages, systemFileService());
+    }
     const auto reason = std::error_code(ERROR_SHARING_VIOLATION, windowsErrorCategory()).message();
-    ASSERT_EQ(messages.shown.size(), 3U);
-    EXPECT_EQ(messages.shown[2],
-              (Shown{"locked.exe could not be scanned!\r\r" + reason, MessageIcon::Critical, 0}));
-    // ERROR_FILE_NOT_FOUND, in the words of the system at hand.
-    const std::string vanished = std::error_code(2, windowsErrorCategory()).message();
+    const auto vanished = std::error_code(ERROR_FILE_NOT_FOUND, windowsErrorCategory()).message();
+    const test::Boxes more{
+        {"locked.exe could not be scanned!\r\r" + reason, MessageIcon::Critical}};
 #else
     const std::string vanished = "No such file or directory";
+    const test::Boxes more;
 #endif
-    ASSERT_GE(messages.shown.size(), 2U);
-    EXPECT_EQ(messages.shown[0].text, "vanished.exe could not be scanned!\r\r" + vanished);
-    EXPECT_EQ(messages.shown[1].text, "sub could not be scanned!\r\rIs a directory");
+    test::Boxes expected{
+        {"vanished.exe could not be scanned!\r\r" + vanished, MessageIcon::Critical},
+        {"sub could not be scanned!\r\rIs a directory", MessageIcon::Critical}};
+    expected.insert(expected.end(), more.begin(), more.end());
+    EXPECT_EQ(messages.shown, expected);
 }
 
 }  // namespace

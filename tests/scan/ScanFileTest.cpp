@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "support/OwnedHandle.h"
 #endif
 
 #include <chrono>
@@ -77,21 +77,7 @@ std::error_code windowsError(DWORD value) {
     return {static_cast<int>(value), windowsErrorCategory()};
 }
 
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : m_handle(handle) {}
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() {
-        if (valid()) {
-            ::CloseHandle(m_handle);
-        }
-    }
-    [[nodiscard]] bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
+using test::OwnedHandle;
 
 TEST_F(UnreadableTest, MissingFileOrFolder) {
     expectUnreadable(dir / "gone", windowsError(ERROR_FILE_NOT_FOUND));

@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "fuzz/ReferenceSearch.h"
 #include "scan/SignatureMatcher.h"
+#include "support/ReferenceSearch.h"
 
 namespace trovik {
 namespace {
@@ -17,7 +17,7 @@ std::span<const std::byte> bytes(std::string_view text) {
 
 // The rule written for clarity, shared with the fuzzers, which hold the matcher to it on any input.
 std::optional<SignatureMatch> reference(std::string_view window) {
-    return fuzz::referenceSearch(reinterpret_cast<const std::uint8_t*>(window.data()),  // NOLINT
+    return test::referenceSearch(reinterpret_cast<const std::uint8_t*>(window.data()),  // NOLINT
                                  window.size());
 }
 

@@ -19,7 +19,7 @@ public:
     std::string content;
     std::uint64_t reportedSize = 0;
     std::error_code openError;
-    std::error_code readError;  // returned by the read numbered failOnRead (from 0)
+    std::error_code readError;  // returned by the read numbered failOnRead (from 0) after an open
     std::size_t failOnRead = 0;
     std::size_t chunk = 0;  // at most this many bytes a read; 0 for no limit
 
@@ -36,12 +36,13 @@ public:
         }
         ++openFiles;
         m_position = 0;
+        m_readsSinceOpen = 0;
         return OpenedFile{42, reportedSize};
     }
 
     Result<std::size_t> read(NativeFile, std::span<std::byte> into) noexcept override {
-        const std::size_t number = reads++;
-        if (readError && number == failOnRead) {
+        ++reads;
+        if (readError && m_readsSinceOpen++ == failOnRead) {
             return readError;
         }
         std::size_t count = std::min(into.size(), content.size() - m_position);
@@ -60,6 +61,7 @@ public:
 
 private:
     std::size_t m_position = 0;
+    std::size_t m_readsSinceOpen = 0;
 };
 
 // An errno value as the file service reports it. On Windows the system category holds Win32

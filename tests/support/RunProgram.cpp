@@ -6,7 +6,7 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "support/OwnedHandle.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -50,18 +50,6 @@ std::wstring quoted(const std::wstring& argument) {
     text.append(backslashes * 2, L'\\');
     return text + L"\"";
 }
-
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : m_handle(handle) {}
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() { ::CloseHandle(m_handle); }
-    [[nodiscard]] HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 HANDLE createInheritable(const std::filesystem::path& path) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};

@@ -1,14 +1,14 @@
 #pragma once
 
-// The plainest search that states the matching rule, for the fuzzers to hold the real code to.
-// Written for clarity, not speed.
+// The plainest search that states the matching rule, for the tests and the fuzzers to hold the
+// matcher to. Written for clarity, not speed.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 
 #include "scan/SignatureMatcher.h"
 
-namespace trovik::fuzz {
+namespace trovik::test {
 
 // Only the ASCII letters have a case; every other byte stands for itself.
 inline unsigned char asciiLower(unsigned char c) {
@@ -42,4 +42,4 @@ inline std::optional<SignatureMatch> referenceSearch(const std::uint8_t* data, s
     return std::nullopt;
 }
 
-}  // namespace trovik::fuzz
+}  // namespace trovik::test
