@@ -37,12 +37,11 @@ void FileHandle::reset() noexcept {
 }
 
 Result<std::size_t> FileHandle::readFromStart(std::span<std::byte> into) noexcept {
-    // The reported size saves the read that would only confirm the end of a file; it is trusted
-    // only to stop early, never to stop reading while bytes may still come. A size of 0 says
-    // nothing (files in /proc report it and have content).
-    const std::uint64_t hint = m_file.reportedSize;
+    const std::uint64_t reported = m_file.reportedSize;
     std::size_t received = 0;
+    bool inOneRead = true;
     while (received < into.size()) {
+        const std::size_t asked = into.size() - received;
         auto got = m_service->read(m_file.handle, into.subspan(received));
         if (!got) {
             return got.error();
@@ -51,9 +50,15 @@ Result<std::size_t> FileHandle::readFromStart(std::span<std::byte> into) noexcep
             break;
         }
         received += got.value();
-        if (hint != 0 && received >= hint && received < into.size()) {
+        // The reported length spares the read that would only find the end, and only when the
+        // first read brought exactly that length, fewer bytes than asked: a local file read whole.
+        // A file that arrives in pieces (a file system that reads short) or brings more than was
+        // reported (it grew) is read on until a read finds the end, so the length never decides
+        // what is scanned. A length of 0 says nothing (files in /proc report it and have content).
+        if (inOneRead && reported != 0 && received == reported && received < asked) {
             break;
         }
+        inOneRead = false;
     }
     return received;
 }

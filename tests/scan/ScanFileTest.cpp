@@ -181,6 +181,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // As files in /proc do: a length of 0, and content all the same.
                     ReadCase{"ReportedLengthZero", 4096, 0,
                              filler(12000, "Change Your Password", 9000), Kind::PasswordStealer, 0},
+                    // A file that grew after the open, on a file system that reads short: read
+                    // on past the reported length to the end.
+                    ReadCase{"GrewWhileReadShort", 4, 8, filler(100, "SEXSTORY", 50),
+                             Kind::PasswordStealer, 0},
                     // The reported length spares the read that would only find the end.
                     ReadCase{"ReportedLengthSavesARead", 0, 500, filler(500), Kind::Clean, 1}),
     [](const auto& row) { return std::string(row.param.name); });
