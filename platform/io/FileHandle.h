@@ -20,8 +20,6 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle();
 
-    [[nodiscard]] std::uint64_t reportedSize() const noexcept { return m_file.reportedSize; }
-
     // Reads from the start of the file until `into` is full or the file ends, and returns how
     // many bytes arrived. Bytes that arrived before a failure are not reported: a failed read
     // fails the whole read.
