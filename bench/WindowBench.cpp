@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "platform/io/FileService.h"
-#include "window/FileListBox.h"
-#include "window/Form1.h"
+#include "window/qt/FileListBox.h"
+#include "window/qt/Form1.h"
 
 namespace {
 

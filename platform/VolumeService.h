@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +15,21 @@ struct Volume {
 
     friend bool operator==(const Volume&, const Volume&) = default;
 };
+
+// Whether `path` is `folder` or lies under it, step by step: "/homework" is not under "/home".
+inline bool isUnder(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    const auto [end, ignored] =
+        std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+    return end == folder.end();
+}
+
+// Puts a volume for `root` first in `volumes` when none is mounted there, so that every folder
+// under `root` has a volume.
+inline void addRootVolume(std::vector<Volume>& volumes, const std::filesystem::path& root) {
+    if (std::ranges::none_of(volumes, [&](const Volume& volume) { return volume.root == root; })) {
+        volumes.insert(volumes.begin(), Volume{root, {}});
+    }
+}
 
 // Lists the volumes a user would recognise: the root and the real file systems, not the
 // system's pseudo file systems.

@@ -13,7 +13,9 @@ set(rules
     "platform/io" "${forbidden_scan}|${forbidden_window}|${forbidden_cli}|${forbidden_qt_services}|${forbidden_qt}"
     "platform/qt" "${forbidden_scan}|${forbidden_window}|${forbidden_cli}"
     "cli" "${forbidden_window}|${forbidden_qt_services}|${forbidden_qt}"
-    "window" "${forbidden_cli}")
+    "window" "${forbidden_cli}"
+    "window/core" "${forbidden_cli}|^window/(qt|win32)/|${forbidden_qt_services}|${forbidden_qt}|${forbidden_win32}"
+    "window/qt" "^window/win32/")
 
 set(include_line "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
 while(rules)

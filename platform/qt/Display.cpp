@@ -1,5 +1,7 @@
 #include "platform/qt/Display.h"
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <cstdlib>
 #include <string_view>
 
@@ -28,6 +30,20 @@ std::optional<std::string> missingDisplay(const char* platform, const char* disp
         return "no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
     }
     return std::nullopt;
+}
+
+bool ShouldPreferXWayland(const char* platform, const char* display, const char* waylandDisplay,
+                          const char* sessionType) {
+    const bool waylandSession =
+        isSet(waylandDisplay) || (isSet(sessionType) && std::string_view(sessionType) == "wayland");
+    return !isSet(platform) && isSet(display) && waylandSession;
+}
+
+void PreferXWayland() {
+    if (ShouldPreferXWayland(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+                             std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"))) {
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+    }
 }
 
 std::optional<std::string> missingDisplay() {

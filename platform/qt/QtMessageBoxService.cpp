@@ -5,8 +5,6 @@
 #include <QFile>
 #include <QMessageBox>
 
-#include "platform/qt/ApplicationTitle.h"
-
 namespace trovik {
 
 QString messageBoxText(std::string_view text) {
@@ -17,11 +15,13 @@ QString messageBoxText(std::string_view text) {
     return decoded;
 }
 
+QtMessageBoxService::QtMessageBoxService(std::string_view title)
+    : m_title(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))) {}
+
 void QtMessageBoxService::show(std::string_view text, MessageIcon icon) {
     QMessageBox box(
-        icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
-        QString::fromUtf8(ApplicationTitle), messageBoxText(text), QMessageBox::Ok,
-        QApplication::activeWindow());
+        icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, m_title,
+        messageBoxText(text), QMessageBox::Ok, QApplication::activeWindow());
     // File names are shown as they are: a name that looks like markup is not markup.
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);

@@ -8,10 +8,17 @@
 namespace trovik {
 
 // The message box as the desktop shows it: a modal QMessageBox with one OK button, the critical
-// or information icon and the application's title.
+// or information icon and the title given, at least as wide as the title bar needs to show the
+// whole title.
 class QtMessageBoxService final : public MessageBoxService {
 public:
+    // `title` is UTF-8.
+    explicit QtMessageBoxService(std::string_view title);
+
     void show(std::string_view text, MessageIcon icon) override;
+
+private:
+    QString m_title;
 };
 
 // The box's text as Qt shows it. The bytes are UTF-8, or on POSIX a file name's own bytes followed

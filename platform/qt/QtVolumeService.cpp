@@ -17,12 +17,6 @@ constexpr std::string_view PseudoFileSystems[] = {
     "tracefs", "tmpfs",       "nfsd",     "fuse.lxcfs", "fuse.portal", "fuse.gvfsd-fuse",
 };
 
-bool isUnder(const std::filesystem::path& path, const std::filesystem::path& folder) {
-    const auto [end, ignored] =
-        std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-    return end == folder.end();
-}
-
 }  // namespace
 
 bool isUserVolume(std::string_view type, const std::filesystem::path& mountPoint) {
@@ -48,9 +42,7 @@ std::vector<Volume> tidyVolumes(std::vector<Volume> volumes) {
     volumes.erase(std::unique(volumes.begin(), volumes.end(),
                               [](const Volume& a, const Volume& b) { return a.root == b.root; }),
                   volumes.end());
-    if (volumes.empty() || volumes.front().root != "/") {
-        volumes.insert(volumes.begin(), Volume{"/", {}});
-    }
+    addRootVolume(volumes, "/");
     return volumes;
 }
 

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "window/core/EdgeSnap.h"
+
+namespace trovik {
+namespace {
+
+// An 800 by 600 pixel screen and the 265 by 220 pixel window, in twips; and a second screen to
+// the right of the first and below its top, 1024 by 768 pixels, whose edges bound the window.
+constexpr TwipRect Screen{0.0F, 0.0F, 12000.0F, 9000.0F};
+constexpr TwipRect RightScreen{12000.0F, 1500.0F, 15360.0F, 11520.0F};
+constexpr float WindowWidth = 3975.0F;
+constexpr float WindowHeight = 3300.0F;
+
+constexpr TwipRect windowAt(float left, float top) {
+    return TwipRect{left, top, WindowWidth, WindowHeight};
+}
+
+TEST(SnapToScreenEdges, PlacesTheDroppedWindow) {
+    const struct {
+        const char* name;
+        TwipRect window;
+        TwipRect screen;
+        TwipPosition expected;
+    } rows[] = {
+        {"near top snaps to zero", windowAt(3000, 100), Screen, {3000, 0}},
+        {"top exactly at the margin stays", windowAt(3000, 225), Screen, {3000, 225}},
+        {"top just inside the margin snaps", windowAt(3000, 224.5F), Screen, {3000, 0}},
+        {"above the screen snaps to zero", windowAt(3000, -1500), Screen, {3000, 0}},
+        {"near bottom snaps flush", windowAt(3000, 5500), Screen, {3000, 5700}},
+        {"bottom exactly at the margin stays", windowAt(3000, 5475), Screen, {3000, 5475}},
+        {"below the screen snaps flush", windowAt(3000, 8000), Screen, {3000, 5700}},
+        {"near left snaps to zero", windowAt(75, 3000), Screen, {0, 3000}},
+        {"left exactly at the margin stays", windowAt(225, 3000), Screen, {225, 3000}},
+        {"near right snaps flush", windowAt(7900, 3000), Screen, {8025, 3000}},
+        {"right exactly at the margin stays", windowAt(7800, 3000), Screen, {7800, 3000}},
+        {"beyond the right snaps flush", windowAt(11000, 3000), Screen, {8025, 3000}},
+        {"a corner snaps both ways", windowAt(7900, 100), Screen, {8025, 0}},
+        {"the middle stays", windowAt(4000, 2850), Screen, {4000, 2850}},
+        // On a screen less than the margin larger than the window, the near edge wins first and
+        // the far edge then pulls the window flush with itself.
+        {"a narrow screen ends flush with its far edges",
+         windowAt(50, 40),
+         TwipRect{0, 0, WindowWidth + 150, WindowHeight + 100},
+         {150, 100}},
+        // The threshold 33555456 - 1 - 225 = 33555230 rounds to 33555232 in single precision,
+        // which is not less than the Top of 33555232: the window stays.
+        {"the far threshold is rounded to single precision",
+         TwipRect{0, 33555232.0F, 15, 1},
+         TwipRect{0, 0, 12000, 33555456.0F},
+         {0, 33555232.0F}},
+        {"near the second screen's top", windowAt(18000, 1600), RightScreen, {18000, 1500}},
+        {"near the second screen's left", windowAt(12100, 6000), RightScreen, {12000, 6000}},
+        {"near the second screen's right", windowAt(23300, 6000), RightScreen, {23385, 6000}},
+        {"near the second screen's bottom", windowAt(18000, 9600), RightScreen, {18000, 9720}},
+        {"inside the second screen", windowAt(18000, 6000), RightScreen, {18000, 6000}},
+    };
+    for (const auto& row : rows) {
+        const TwipPosition snapped = SnapToScreenEdges(row.window, row.screen);
+        EXPECT_EQ(snapped.left, row.expected.left) << row.name;
+        EXPECT_EQ(snapped.top, row.expected.top) << row.name;
+    }
+}
+
+// In pixels, as the windows measure themselves: 15 twips a pixel, so the margin is 15 pixels.
+TEST(SnapToScreenEdges, InPixels) {
+    constexpr layout::PixelRect screen{800, 0, 1024, 768};
+    const struct {
+        layout::PixelRect window;
+        PixelPosition expected;
+    } rows[] = {
+        {{814, 300, 265, 220}, {800, 300}},    // 14 pixels from the left edge
+        {{815, 300, 265, 220}, {815, 300}},    // 15 stays
+        {{1200, 534, 265, 220}, {1200, 548}},  // 14 from the bottom
+        {{1544, 533, 265, 220}, {1544, 533}},  // 15 from the right and the bottom stays
+        {{1700, -40, 265, 220}, {1559, 0}},    // beyond the top right corner
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(SnapToScreenEdges(row.window, screen), row.expected) << row.window.left;
+    }
+}
+
+}  // namespace
+}  // namespace trovik

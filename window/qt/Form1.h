@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+#include <optional>
+
+#include "window/core/FolderListing.h"
+#include "window/core/VolumeFolders.h"
+#include "window/qt/FormServices.h"
+#include "window/qt/WindowDrag.h"
+
+namespace trovik {
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class FormLabel;
+
+// The main window: a borderless 265 by 220 picture with three lists and four labels on it.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(FormServices services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The controls, by the names the tool gives them. Owned by the form.
+    DriveListBox* Drive1 = nullptr;  // the volumes
+    DirListBox* Dir1 = nullptr;      // the folder's ancestors and subfolders
+    FileListBox* File1 = nullptr;    // the folder's files
+    FormLabel* Label1 = nullptr;     // "Scan File!", white
+    FormLabel* Label2 = nullptr;     // its black shadow
+    FormLabel* Label3 = nullptr;     // hot-spot over the painted "-"
+    FormLabel* Label4 = nullptr;     // hot-spot over the painted "X"
+
+    // Points the folder list at the chosen volume's current folder.
+    void Drive1_Change();
+    // Points the file list at the folder list's folder.
+    void Dir1_Change();
+    // Scans the file selected in the file list.
+    void Label1_Click();
+    // Shows the greeting; run once, before the window is first shown.
+    void Form_Load();
+    // A press on the background: the window follows the pointer, and is pulled flush against the
+    // edges of its screen that it is dropped near or beyond when the button is released.
+    void Form_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
+    // A press on the "-" hot-spot: minimises the window.
+    void Label3_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
+    // A press on the "X" hot-spot: ends the program at once, with status 0.
+    void Label4_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void showStartFolder();
+    void centreOnScreen();
+    // Shows the box for a folder that could not be opened and puts the lists back in step: the
+    // folder list on the file list's folder, the drive list on the folder list's volume.
+    void reportOpenFailure(const std::optional<FolderError>& failure);
+
+    FormServices m_services;
+    VolumeFolders m_volumeFolders;
+    QIcon m_face;  // the picture, and a copy at twice the pixels for scaled screens; read when
+                   // first painted
+    bool m_iconSet = false;
+    WindowDrag m_drag{*this};
+};
+
+}  // namespace trovik
