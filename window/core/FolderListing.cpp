@@ -1,10 +1,11 @@
 #include "window/core/FolderListing.h"
 
+#include "platform/io/Text.h"
+
 namespace trovik {
 
 std::string FolderErrorText(const FolderError& failure) {
-    const std::u8string folder = failure.folder.u8string();
-    std::string text(folder.begin(), folder.end());
+    std::string text = utf8String(failure.folder.u8string());
     text += " could not be opened!\r\r";
     text += failure.error.message();
     return text;
