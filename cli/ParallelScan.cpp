@@ -2,12 +2,16 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
+#include <memory>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "platform/io/BatchReader.h"
 #include "scan/ScanFile.h"
 
 namespace trovik::cli {
@@ -18,6 +22,83 @@ ScanVerdict verdictFor(const Target& target, FileService& files, MatchDetail det
         return ScanVerdict::unreadable(target.error);
     }
     return ScanFile(target.path, files, detail).verdict();
+}
+
+// One target to scan and where its verdict goes.
+struct Job {
+    const Target* target;
+    ScanVerdict* verdict;
+    std::atomic<bool>* scanned = nullptr;  // set once the verdict is there, when in a queue
+};
+
+// Scans targets on one thread: many at once through the system's batch reader when there is one
+// and the files are the system's, otherwise one by one through the file service.
+class Scanner {
+public:
+    Scanner(FileService& files, bool batched, MatchDetail detail)
+        : m_files(files), m_detail(detail) {
+        if (batched) {
+            m_reader = makeSystemBatchReader();
+        }
+        if (m_reader) {
+            m_windows =
+                std::make_unique_for_overwrite<std::byte[]>(m_reader->capacity() * ScanWindowSize);
+            m_reads.reserve(m_reader->capacity());
+        }
+    }
+
+    // How many targets one call to scan takes at most.
+    [[nodiscard]] std::size_t capacity() const { return m_reader ? m_reader->capacity() : 1; }
+
+    void scan(std::span<const Job> jobs) {
+        if (!m_reader) {
+            for (const Job& job : jobs) {
+                *job.verdict = verdictFor(*job.target, m_files, m_detail);
+            }
+            return;
+        }
+        m_reads.clear();
+        for (const Job& job : jobs) {
+            if (!job.target->error) {
+                const std::span window(&m_windows[m_reads.size() * ScanWindowSize], ScanWindowSize);
+                BatchRead read;
+                read.path = &job.target->path;
+                read.window = window;
+                m_reads.push_back(read);
+            }
+        }
+        m_reader->read(m_reads);
+        auto read = m_reads.begin();
+        for (const Job& job : jobs) {
+            if (job.target->error) {
+                *job.verdict = ScanVerdict::unreadable(job.target->error);
+            } else if (read->readAlone) {
+                *job.verdict = ScanFile(job.target->path, m_files, m_detail).verdict();
+                ++read;
+            } else if (read->error) {
+                *job.verdict = ScanVerdict::unreadable(read->error);
+                ++read;
+            } else {
+                *job.verdict = ScanWindow(read->window.first(read->received), m_detail);
+                ++read;
+            }
+        }
+    }
+
+private:
+    FileService& m_files;
+    MatchDetail m_detail;
+    std::unique_ptr<BatchReader> m_reader;
+    std::unique_ptr<std::byte[]> m_windows;
+    std::vector<BatchRead> m_reads;
+};
+
+// Batched reads go around the file service, so they are used only where it is the system's own.
+// TROVIK_SCAN_IO=single keeps every read on the file service (the tests run both ways).
+bool batchedReads(FileService& files) {
+    const char* choice = std::getenv("TROVIK_SCAN_IO");
+    return &files == &systemFileService() &&
+           (choice == nullptr || std::string_view(choice) != "single");
 }
 
 // The targets between the walk and the report, in order. The walk appends them; any thread takes
@@ -50,25 +131,21 @@ public:
         m_changed.notify_all();
     }
 
-    // The next target to scan; with `wait`, waits for the walk to add one. Null when none is left.
-    Item* take(bool wait) {
+    // The next targets to scan, at most `most` of them, into `jobs`; with `wait`, waits for the
+    // walk to add that many, or to end. Empty when none is left.
+    void take(bool wait, std::size_t most, std::vector<Job>& jobs) {
         std::unique_lock lock(m_mutex);
         if (wait) {
-            m_changed.wait(lock, [&] { return m_closed || m_next < m_first + m_items.size(); });
+            m_changed.wait(lock,
+                           [&] { return m_closed || m_next + most <= m_first + m_items.size(); });
         }
-        if (m_stopped || m_next == m_first + m_items.size()) {
-            return nullptr;
-        }
-        return &m_items[m_next++ - m_first];
+        takeLocked(most, jobs);
     }
 
-    // The next target to scan if more than `limit` are waiting to be taken, otherwise null.
-    Item* takeBeyond(std::size_t limit) {
+    // As take without waiting, if more than `limit` targets are waiting to be taken.
+    void takeBeyond(std::size_t limit, std::size_t most, std::vector<Job>& jobs) {
         const std::lock_guard lock(m_mutex);
-        if (m_stopped || m_first + m_items.size() - m_next <= limit) {
-            return nullptr;
-        }
-        return &m_items[m_next++ - m_first];
+        takeLocked(m_first + m_items.size() - m_next > limit ? most : 0, jobs);
     }
 
     // The first target not yet reported, or null.
@@ -83,11 +160,13 @@ public:
         ++m_first;
     }
 
-    void scan(Item& item, FileService& files, MatchDetail detail) {
-        item.verdict = verdictFor(item.target, files, detail);
+    void scan(const std::vector<Job>& jobs, Scanner& scanner) {
+        scanner.scan(jobs);
         {
             const std::lock_guard lock(m_mutex);
-            item.scanned.store(true);
+            for (const Job& job : jobs) {
+                job.scanned->store(true);
+            }
         }
         // The queue's condition, not the item, is what a waiting reporter watches: the item may be
         // reported and gone by the time this thread tells of it. (No std::atomic wait here: the
@@ -101,6 +180,14 @@ public:
     }
 
 private:
+    void takeLocked(std::size_t most, std::vector<Job>& jobs) {
+        jobs.clear();
+        while (!m_stopped && jobs.size() < most && m_next < m_first + m_items.size()) {
+            Item& item = m_items[m_next++ - m_first];
+            jobs.push_back({&item.target, &item.verdict, &item.scanned});
+        }
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_changed;     // a target was added, or the walk is over
     std::condition_variable m_scannedOne;  // a scan ended
@@ -115,8 +202,36 @@ private:
 
 void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
                  const VerdictSink& sink, MatchDetail detail) {
+    const bool batched = batchedReads(files);
     if (threads <= 1) {
-        source([&](Target&& target) { return sink(target, verdictFor(target, files, detail)); });
+        // Targets are gathered into batches as the walk gives them, and reported batch by batch.
+        Scanner scanner(files, batched, detail);
+        std::vector<Target> targets;
+        std::vector<ScanVerdict> verdicts;
+        std::vector<Job> jobs;
+        bool going = true;
+        const auto scanGathered = [&] {
+            verdicts.resize(targets.size());
+            jobs.clear();
+            for (std::size_t i = 0; i < targets.size(); ++i) {
+                jobs.push_back({&targets[i], &verdicts[i]});
+            }
+            scanner.scan(jobs);
+            for (std::size_t i = 0; i < targets.size() && going; ++i) {
+                going = sink(targets[i], verdicts[i]);
+            }
+            targets.clear();
+        };
+        source([&](Target&& target) {
+            targets.push_back(std::move(target));
+            if (targets.size() == scanner.capacity()) {
+                scanGathered();
+            }
+            return going;
+        });
+        if (going) {
+            scanGathered();
+        }
         return;
     }
 
@@ -145,9 +260,13 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
     pool.reserve(threads - 1);
     for (unsigned t = 1; t < threads; ++t) {
         try {
+            // Each helper has a scanner, and so a batch reader, of its own.
             pool.emplace_back([&] {
-                while (ScanQueue::Item* item = queue.take(true)) {
-                    queue.scan(*item, files, detail);
+                Scanner scanner(files, batched, detail);
+                std::vector<Job> jobs;
+                for (queue.take(true, scanner.capacity(), jobs); !jobs.empty();
+                     queue.take(true, scanner.capacity(), jobs)) {
+                    queue.scan(jobs, scanner);
                 }
             });
         } catch (const std::system_error&) {
@@ -155,14 +274,17 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
         }
     }
 
-    // The walk keeps only a few targets ahead of the scans: beyond those, this thread scans one
-    // for each it adds. That bounds what the walk holds, and a target is scanned while its path
-    // is still in the cache.
+    // The walk keeps only a few targets ahead of the scans: beyond those, this thread scans
+    // what it adds. That bounds what the walk holds, and a target is scanned while its path is
+    // still in the cache.
+    Scanner scanner(files, batched, detail);
+    std::vector<Job> jobs;
     const std::size_t ahead = 64 * static_cast<std::size_t>(threads);
     source([&](Target&& target) {
         queue.push(std::move(target));
-        if (ScanQueue::Item* item = queue.takeBeyond(ahead)) {
-            queue.scan(*item, files, detail);
+        queue.takeBeyond(ahead, scanner.capacity(), jobs);
+        if (!jobs.empty()) {
+            queue.scan(jobs, scanner);
         }
         reportScanned();
         return going;
@@ -171,15 +293,16 @@ void ScanInOrder(const TargetSource& source, unsigned threads, FileService& file
 
     while (going) {
         reportScanned();
-        if (ScanQueue::Item* item = queue.take(false)) {
-            queue.scan(*item, files, detail);
+        queue.take(false, scanner.capacity(), jobs);
+        if (!jobs.empty()) {
+            queue.scan(jobs, scanner);
         } else if (ScanQueue::Item* first = queue.front()) {
             queue.waitScanned(*first);  // a helper is scanning it
         } else {
             break;  // every target is reported
         }
     }
-    // A helper that is scanning when the sink stops the scan finishes that one scan only; the
+    // A helper that is scanning when the sink stops the scan finishes that one batch only; the
     // pool joins before the queue goes.
 }
 

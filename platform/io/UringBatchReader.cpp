@@ -1,0 +1,290 @@
+#include <fcntl.h>
+#include <liburing.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <new>
+
+#include "platform/io/BatchReader.h"
+#include "platform/io/FileErrors.h"
+
+namespace trovik {
+namespace {
+
+// A file takes at most four entries (its open, two reads and its close), so that a whole batch's
+// reads and closes fit in the ring at once.
+constexpr std::size_t Capacity = 32;
+constexpr unsigned RingEntries = 128;
+
+// As the file service opens: read-only, never waiting on the open, no controlling terminal, never
+// inherited; O_NOATIME where the system lets us.
+constexpr int OpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+enum class Step : std::uint64_t { Open, FirstRead, SecondRead, Close };
+
+std::uint64_t tag(std::size_t file, Step step) {
+    return static_cast<std::uint64_t>(file) << 2 | static_cast<std::uint64_t>(step);
+}
+
+std::error_code systemError(int number) {
+    return {number, std::system_category()};
+}
+
+// What the ring said about one file of the batch.
+struct FileState {
+    int opened = -ECANCELED;  // the open's result: a descriptor, or -errno
+    int firstRead = 0;        // bytes, or -errno
+    int secondRead = 0;       // bytes, or -errno, when a second read was asked for
+    std::size_t length = 0;   // the first read's expected length when a second read follows it
+    bool secondAsked = false;
+    bool closeAsked = false;
+    bool closed = false;
+};
+
+class UringBatchReader final : public BatchReader {
+public:
+    UringBatchReader() noexcept = default;
+    UringBatchReader(const UringBatchReader&) = delete;
+    UringBatchReader& operator=(const UringBatchReader&) = delete;
+    ~UringBatchReader() override {
+        if (m_ready && !m_lostInFlight) {
+            io_uring_queue_exit(&m_ring);
+        }
+    }
+
+    // Any refusal (ENOSYS on an old kernel or under a sandbox, EPERM where io_uring is disabled,
+    // ENOMEM under a limit on locked memory, a kernel without one of the steps) is false.
+    bool start() noexcept {
+        m_ready = io_uring_queue_init(RingEntries, &m_ring, 0) == 0;
+        if (m_ready && !offersEveryStep()) {
+            m_broken = true;
+        }
+        return m_ready && !m_broken;
+    }
+
+    [[nodiscard]] std::size_t capacity() const noexcept override { return Capacity; }
+
+    void read(std::span<BatchRead> files) noexcept override {
+        std::array<FileState, Capacity> states{};
+        const auto state = std::span(states).first(files.size());
+        if (m_broken || files.size() > Capacity) {
+            for (BatchRead& file : files) {
+                file.readAlone = true;
+            }
+            return;
+        }
+        const bool settled = openAll(files, state) && readAndCloseAll(files, state);
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!settled && !files[i].error) {
+                files[i].readAlone = true;
+            }
+            // A close the ring did not do is done here; after a ring failure nothing is known of
+            // the descriptors still in flight, and closing a number that may be reused is worse
+            // than keeping it.
+            if (state[i].opened >= 0 && !state[i].closed && !m_lostInFlight) {
+                ::close(state[i].opened);
+            }
+        }
+    }
+
+private:
+    bool openAll(std::span<BatchRead> files, std::span<FileState> state) noexcept {
+        std::size_t queued = 0;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            queued += queueOpen(*files[i].path, OpenFlags | O_NOATIME, i);
+        }
+        if (!run(state, queued)) {
+            return false;
+        }
+        // O_NOATIME is refused for files of other owners: those are opened again without it.
+        queued = 0;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (state[i].opened == -EPERM) {
+                queued += queueOpen(*files[i].path, OpenFlags, i);
+            }
+        }
+        if (!run(state, queued)) {
+            return false;
+        }
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (state[i].opened < 0) {
+                files[i].error = systemError(-state[i].opened);
+            }
+        }
+        return true;
+    }
+
+    // Only a regular file is read: its kind is asked of the open descriptor, so that a FIFO or a
+    // device put in the file's place after the folder was listed is never read. Then each file's
+    // reads and its close go in one chain that goes on past a short read.
+    bool readAndCloseAll(std::span<BatchRead> files, std::span<FileState> state) noexcept {
+        std::size_t queued = 0;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const int fd = state[i].opened;
+            if (fd < 0) {
+                continue;
+            }
+            BatchRead& file = files[i];
+            struct stat status {};
+            if (::fstat(fd, &status) != 0) {
+                file.error = systemError(errno);
+            } else if (!S_ISREG(status.st_mode)) {
+                file.error = S_ISDIR(status.st_mode) ? systemError(EISDIR)
+                                                     : make_error_code(FileError::NotRegularFile);
+            } else {
+                // A file shorter than the window gets a second read where the first should end,
+                // which must find the end of the file: a read that stops short is followed by
+                // another.
+                const auto length = static_cast<std::uint64_t>(status.st_size);
+                state[i].secondAsked = length > 0 && length < file.window.size();
+                state[i].length = static_cast<std::size_t>(length);
+                io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
+                io_uring_prep_read(sqe, fd, file.window.data(),
+                                   static_cast<unsigned>(file.window.size()), 0);
+                io_uring_sqe_set_flags(sqe, IOSQE_IO_HARDLINK);  // the close follows, whatever
+                io_uring_sqe_set_data64(sqe, tag(i, Step::FirstRead));
+                ++queued;
+                if (state[i].secondAsked) {
+                    const auto rest = file.window.subspan(state[i].length);
+                    sqe = io_uring_get_sqe(&m_ring);
+                    io_uring_prep_read(sqe, fd, rest.data(), static_cast<unsigned>(rest.size()),
+                                       length);
+                    io_uring_sqe_set_flags(sqe, IOSQE_IO_HARDLINK);
+                    io_uring_sqe_set_data64(sqe, tag(i, Step::SecondRead));
+                    ++queued;
+                }
+            }
+            io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
+            io_uring_prep_close(sqe, fd);
+            io_uring_sqe_set_data64(sqe, tag(i, Step::Close));
+            state[i].closeAsked = true;
+            ++queued;
+        }
+        if (!run(state, queued)) {
+            return false;
+        }
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (state[i].opened >= 0 && !files[i].error) {
+                settle(files[i], state[i]);
+            }
+        }
+        return true;
+    }
+
+    // What the reads gave: the window, the system's reason, or a file to read alone.
+    static void settle(BatchRead& file, const FileState& state) noexcept {
+        const auto full = static_cast<int>(file.window.size());
+        const int first = state.firstRead;
+        const int second = state.secondRead;
+        if (first == -EAGAIN || (state.secondAsked && second == -EAGAIN)) {
+            file.readAlone = true;  // a file system that will not read without waiting
+        } else if (first < 0) {
+            file.error = systemError(-first);
+        } else if (first == full || first == 0) {
+            file.received = static_cast<std::size_t>(first);
+        } else if (!state.secondAsked || static_cast<std::size_t>(first) != state.length) {
+            file.readAlone = true;  // not the length it had: it changed, or reports no length
+        } else if (second < 0) {
+            file.error = systemError(-second);
+        } else if (second == 0 || first + second == full) {
+            file.received = static_cast<std::size_t>(first + second);
+        } else {
+            file.readAlone = true;  // still growing
+        }
+    }
+
+    std::size_t queueOpen(const std::filesystem::path& path, int flags, std::size_t file) noexcept {
+        io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
+        io_uring_prep_openat(sqe, AT_FDCWD, path.c_str(), flags, 0);
+        io_uring_sqe_set_data64(sqe, tag(file, Step::Open));
+        return 1;
+    }
+
+    // Submits what is queued and takes every completion, each to the file and step it names.
+    bool run(std::span<FileState> state, std::size_t queued) noexcept {
+        std::size_t inFlight = 0;
+        while (queued > 0 || inFlight > 0) {
+            if (queued > 0) {
+                const int submitted =
+                    io_uring_submit_and_wait(&m_ring, static_cast<unsigned>(queued));
+                if (submitted > 0) {
+                    queued -= static_cast<std::size_t>(submitted);
+                    inFlight += static_cast<std::size_t>(submitted);
+                } else if (submitted != -EINTR &&
+                           !(inFlight > 0 && (submitted == -EAGAIN || submitted == -EBUSY))) {
+                    // Refused outright (the kernel is short of memory, say): what is in flight
+                    // is still taken below, and the files not settled are read alone.
+                    m_broken = true;
+                    queued = 0;
+                }
+            }
+            io_uring_cqe* cqe = nullptr;
+            while (inFlight > 0) {
+                const int waited = io_uring_wait_cqe(&m_ring, &cqe);
+                if (waited == -EINTR) {
+                    continue;
+                }
+                if (waited < 0) {
+                    m_broken = true;
+                    m_lostInFlight = true;
+                    return false;
+                }
+                record(state, io_uring_cqe_get_data64(cqe), cqe->res);
+                io_uring_cqe_seen(&m_ring, cqe);
+                --inFlight;
+            }
+        }
+        return !m_broken;
+    }
+
+    static void record(std::span<FileState> state, std::uint64_t data, int result) noexcept {
+        FileState& file = state[static_cast<std::size_t>(data >> 2)];
+        switch (static_cast<Step>(data & 3)) {
+            case Step::Open:
+                file.opened = result;
+                break;
+            case Step::FirstRead:
+                file.firstRead = result;
+                break;
+            case Step::SecondRead:
+                file.secondRead = result;
+                break;
+            case Step::Close:
+                // A cancelled close left the descriptor open; any other outcome released it.
+                file.closed = result != -ECANCELED;
+                break;
+        }
+    }
+
+    bool offersEveryStep() noexcept {
+        io_uring_probe* probe = io_uring_get_probe_ring(&m_ring);
+        if (probe == nullptr) {
+            return false;
+        }
+        const bool all = io_uring_opcode_supported(probe, IORING_OP_OPENAT) != 0 &&
+                         io_uring_opcode_supported(probe, IORING_OP_READ) != 0 &&
+                         io_uring_opcode_supported(probe, IORING_OP_CLOSE) != 0;
+        io_uring_free_probe(probe);
+        return all;
+    }
+
+    io_uring m_ring{};
+    bool m_ready = false;         // the ring was set up
+    bool m_broken = false;        // the ring is not to be used again
+    bool m_lostInFlight = false;  // the ring failed with operations in flight
+};
+
+}  // namespace
+
+std::unique_ptr<BatchReader> makeSystemBatchReader() noexcept {
+    auto reader = std::unique_ptr<UringBatchReader>(new (std::nothrow) UringBatchReader);
+    if (reader == nullptr || !reader->start()) {
+        return nullptr;
+    }
+    return reader;
+}
+
+}  // namespace trovik
