@@ -31,23 +31,15 @@ inline std::filesystem::path makeFifo(const std::filesystem::path& path) {
 
 // Bound, then closed: a socket file that nobody listens on.
 inline std::filesystem::path makeSocket(const std::filesystem::path& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.native().size() >= sizeof(address.sun_path)) {
-        throw std::length_error("socket path too long: " + path.string());
-    }
-    path.native().copy(address.sun_path, path.native().size());
+    sockaddr_un address{AF_UNIX, {}};
+    path.native().copy(address.sun_path, sizeof(address.sun_path) - 1);
     const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool bound = socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr*>(&address),
-                                             sizeof(address)) == 0;  // NOLINT
-    const int error = errno;
-    if (socket >= 0) {
-        ::close(socket);
-    }
-    if (!bound) {
-        errno = error;
+    const auto* named = reinterpret_cast<const sockaddr*>(&address);  // NOLINT
+    if (path.native().size() >= sizeof(address.sun_path) ||
+        ::bind(socket, named, sizeof(address)) != 0) {
         systemFailure("bind " + path.string());
     }
+    ::close(socket);
     return path;
 }
 
@@ -83,14 +75,10 @@ inline void removeTree(const std::filesystem::path& path) {
     runProgram({"/bin/rm", "-rf", "--", path.native()}, path);
 }
 
-// The number of descriptors this process has open.
+// The number of descriptors this process has open, without the listing's own.
 inline std::size_t openDescriptorCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/fd")) {
-        ++count;
-    }
-    return count - 1;  // the iterator's own descriptor
+    const std::filesystem::directory_iterator open("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(open), end(open))) - 1;
 }
 
 }  // namespace trovik::test

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -25,23 +24,24 @@ using test::filler;
 
 constexpr int Scans = 10'000;
 
-// Counts the boxes by their icon, and fails every n-th one as a broken box would.
-class CountingMessages final : public MessageBoxService {
+// Fails every seventh box, as a broken box would, while the scanned file is open.
+class FailingMessages final : public MessageBoxService {
 public:
-    int failEvery = 0;
-    int critical = 0;
+    int shown = 0;
     int information = 0;
 
     void show(std::string_view, MessageIcon icon) override {
-        ++(icon == MessageIcon::Critical ? critical : information);
-        if (failEvery != 0 && (critical + information) % failEvery == 0) {
+        information += icon == MessageIcon::Information ? 1 : 0;
+        if (++shown % 7 == 0) {
             throw std::runtime_error("the box failed");
         }
     }
 };
 
-// Clean and stealer files, and every way a path can fail, in one folder.
-std::vector<FileSelection> mixedSelections(const test::TempDir& dir) {
+// The scan command over clean and stealer files and every way a path can fail, and now and then
+// trovik-scan on four threads over the same folder, walked and named.
+TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
+    test::TempDir dir;
     dir.write("clean.txt", filler(5000));
     dir.write("pws.exe", filler(40000, "SOFTWARE\\Borland\\Delphi\\RTL", 20000));
     dir.write("empty", "");
@@ -50,27 +50,16 @@ std::vector<FileSelection> mixedSelections(const test::TempDir& dir) {
     test::makeSocket(dir / "socket");
     fs::create_symlink("nowhere", dir / "dangling");
     fs::create_symlink("loop", dir / "loop");
-    std::vector<FileSelection> selections;
+    std::vector<FileSelection> selections{
+        {"/dev", "zero", 0}, {"/proc/self", "status", 0}, {dir.path(), "", -1}};
     for (const char* name : {"clean.txt", "pws.exe", "empty", "folder", "fifo", "socket",
                              "dangling", "loop", "missing"}) {
         selections.push_back({dir.path(), name, 0});
     }
-    selections.push_back({"/dev", "zero", 0});
-    selections.push_back({"/proc/self", "status", 0});
-    selections.push_back({dir.path(), "", -1});  // nothing selected
-    return selections;
-}
-
-// The scan command, now and then with a box that fails while the file is open, and trovik-scan
-// on four threads over the same folder, walked and named.
-TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
-    test::TempDir dir;
-    const auto selections = mixedSelections(dir);
-    CountingMessages messages;
-    messages.failEvery = 7;
-    int boxFailures = 0;
     const std::vector<std::string> arguments{"trovik-scan",   "-r",       "-j", "4", dir.path(),
                                              dir / "missing", "/dev/zero"};
+    FailingMessages messages;
+    int boxFailures = 0;
 
     const std::size_t before = test::openDescriptorCount();
     for (int i = 0; i < Scans; ++i) {
@@ -82,18 +71,13 @@ TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
         }
         if (i % 500 == 0) {
             std::ostringstream out;
-            std::ostringstream err;
-            ASSERT_EQ(cli::RunCommandLine(arguments, out, err, systemFileService()),
+            ASSERT_EQ(cli::RunCommandLine(arguments, out, out, systemFileService()),
                       cli::StealerFound);
-            const std::string printed = out.str() + err.str();
-            // clean.txt, empty, folder/inside, pws.exe; dangling, loop, missing, /dev/zero.
-            ASSERT_EQ(std::count(printed.begin(), printed.end(), '\n'), 8) << printed;
         }
     }
     EXPECT_EQ(test::openDescriptorCount(), before);
-    EXPECT_EQ(messages.critical + messages.information, Scans);
+    EXPECT_EQ(boxFailures, Scans / 7);
     EXPECT_GT(messages.information, Scans / 6);  // the clean ones did succeed
-    EXPECT_GT(boxFailures, 0);
 }
 
 // Size, mode and times: a write changes the modification and status change times, whatever it
@@ -119,12 +103,9 @@ public:
         for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
             std::error_code ignored;
             if (fs::read_symlink(fd.path(), ignored) == m_file) {
-                std::ifstream info("/proc/self/fdinfo/" + fd.path().filename().string());
-                for (std::string key; info >> key;) {
-                    if (key == "flags:") {
-                        info >> std::oct >> flags;
-                    }
-                }
+                const int number = std::stoi(fd.path().filename());
+                flags = ::fcntl(number, F_GETFL) |
+                        ((::fcntl(number, F_GETFD) & FD_CLOEXEC) != 0 ? O_CLOEXEC : 0);
             }
         }
     }
@@ -150,21 +131,17 @@ TEST(NothingWritten, ScansOpenReadOnlyAndChangeNothing) {
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
         stamps.emplace_back(path, stamp(path));
     }
-    fs::create_symlink("f0", dir / "tree/link");
     const auto folderWritten = fs::last_write_time(dir / "tree");
 
-    for (const std::string name : {"f0", "f1", "f2"}) {
-        SCOPED_TRACE(name);
-        FlagReadingMessages messages(dir / "tree" / name);
-        ScanCommand({dir / "tree", name, 0}, messages, systemFileService());
-        EXPECT_EQ(messages.shown.rfind(name + " is ", 0), 0U) << messages.shown;
-        ASSERT_NE(messages.flags, -1) << "the file was not open while the box was up";
-        EXPECT_EQ(messages.flags & O_ACCMODE, O_RDONLY);
-        EXPECT_NE(messages.flags & O_NONBLOCK, 0);
-        EXPECT_NE(messages.flags & O_CLOEXEC, 0);
-        // We own the file, so the system lets the scan keep the access time.
-        EXPECT_NE(messages.flags & O_NOATIME, 0);
-    }
+    FlagReadingMessages messages(dir / "tree/f0");
+    ScanCommand({dir / "tree", "f0", 0}, messages, systemFileService());
+    EXPECT_EQ(messages.shown, "f0 is a PASSWORD STEALER!");
+    ASSERT_NE(messages.flags, -1) << "the file was not open while the box was up";
+    EXPECT_EQ(messages.flags & O_ACCMODE, O_RDONLY);
+    EXPECT_NE(messages.flags & O_NONBLOCK, 0);
+    EXPECT_NE(messages.flags & O_CLOEXEC, 0);
+    // We own the file, so the system lets the scan keep the access time.
+    EXPECT_NE(messages.flags & O_NOATIME, 0);
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(cli::RunCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err,
