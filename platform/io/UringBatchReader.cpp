@@ -14,8 +14,8 @@
 namespace trovik {
 namespace {
 
-// A file takes at most four entries (its open, two reads and its close), so that a whole batch's
-// reads and closes fit in the ring at once.
+// A file takes at most two entries at once (its read and its close), so that a whole batch fits
+// in the ring.
 constexpr std::size_t Capacity = 32;
 constexpr unsigned RingEntries = 128;
 
@@ -23,7 +23,7 @@ constexpr unsigned RingEntries = 128;
 // inherited; O_NOATIME where the system lets us.
 constexpr int OpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-enum class Step : std::uint64_t { Open, FirstRead, SecondRead, Close };
+enum class Step : std::uint64_t { Open, Read, Close };
 
 std::uint64_t tag(std::size_t file, Step step) {
     return static_cast<std::uint64_t>(file) << 2 | static_cast<std::uint64_t>(step);
@@ -35,12 +35,9 @@ std::error_code systemError(int number) {
 
 // What the ring said about one file of the batch.
 struct FileState {
-    int opened = -ECANCELED;  // the open's result: a descriptor, or -errno
-    int firstRead = 0;        // bytes, or -errno
-    int secondRead = 0;       // bytes, or -errno, when a second read was asked for
-    std::size_t length = 0;   // the first read's expected length when a second read follows it
-    bool secondAsked = false;
-    bool closeAsked = false;
+    int opened = -ECANCELED;   // the open's result: a descriptor, or -errno
+    int read = 0;              // bytes, or -errno
+    std::uint64_t length = 0;  // the length the system reported at the open
     bool closed = false;
 };
 
@@ -119,7 +116,8 @@ private:
 
     // Only a regular file is read: its kind is asked of the open descriptor, so that a FIFO or a
     // device put in the file's place after the folder was listed is never read. Then each file's
-    // reads and its close go in one chain that goes on past a short read.
+    // read and its close go in one chain, the close linked so that it follows whatever the read
+    // gave.
     bool readAndCloseAll(std::span<BatchRead> files, std::span<FileState> state) noexcept {
         std::size_t queued = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
@@ -135,32 +133,17 @@ private:
                 file.error = S_ISDIR(status.st_mode) ? systemError(EISDIR)
                                                      : make_error_code(FileError::NotRegularFile);
             } else {
-                // A file shorter than the window gets a second read where the first should end,
-                // which must find the end of the file: a read that stops short is followed by
-                // another.
-                const auto length = static_cast<std::uint64_t>(status.st_size);
-                state[i].secondAsked = length > 0 && length < file.window.size();
-                state[i].length = static_cast<std::size_t>(length);
+                state[i].length = static_cast<std::uint64_t>(status.st_size);
                 io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
                 io_uring_prep_read(sqe, fd, file.window.data(),
                                    static_cast<unsigned>(file.window.size()), 0);
-                io_uring_sqe_set_flags(sqe, IOSQE_IO_HARDLINK);  // the close follows, whatever
-                io_uring_sqe_set_data64(sqe, tag(i, Step::FirstRead));
+                io_uring_sqe_set_flags(sqe, IOSQE_IO_HARDLINK);  // a short read breaks a soft link
+                io_uring_sqe_set_data64(sqe, tag(i, Step::Read));
                 ++queued;
-                if (state[i].secondAsked) {
-                    const auto rest = file.window.subspan(state[i].length);
-                    sqe = io_uring_get_sqe(&m_ring);
-                    io_uring_prep_read(sqe, fd, rest.data(), static_cast<unsigned>(rest.size()),
-                                       length);
-                    io_uring_sqe_set_flags(sqe, IOSQE_IO_HARDLINK);
-                    io_uring_sqe_set_data64(sqe, tag(i, Step::SecondRead));
-                    ++queued;
-                }
             }
             io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
             io_uring_prep_close(sqe, fd);
             io_uring_sqe_set_data64(sqe, tag(i, Step::Close));
-            state[i].closeAsked = true;
             ++queued;
         }
         if (!run(state, queued)) {
@@ -174,25 +157,22 @@ private:
         return true;
     }
 
-    // What the reads gave: the window, the system's reason, or a file to read alone.
+    // What the read gave: the window, the system's reason, or a file to read on alone. As the
+    // file service reads, the reported length spares the read that would only find the end when
+    // the read brought exactly that length; a file that arrives short of it or beyond it (it
+    // changed, or a file system reads short, or it reports no length, as files in /proc do) is
+    // read on until a read finds the end.
     static void settle(BatchRead& file, const FileState& state) noexcept {
-        const auto full = static_cast<int>(file.window.size());
-        const int first = state.firstRead;
-        const int second = state.secondRead;
-        if (first == -EAGAIN || (state.secondAsked && second == -EAGAIN)) {
+        const int got = state.read;
+        if (got == -EAGAIN) {
             file.readAlone = true;  // a file system that will not read without waiting
-        } else if (first < 0) {
-            file.error = systemError(-first);
-        } else if (first == full || first == 0) {
-            file.received = static_cast<std::size_t>(first);
-        } else if (!state.secondAsked || static_cast<std::size_t>(first) != state.length) {
-            file.readAlone = true;  // not the length it had: it changed, or reports no length
-        } else if (second < 0) {
-            file.error = systemError(-second);
-        } else if (second == 0 || first + second == full) {
-            file.received = static_cast<std::size_t>(first + second);
+        } else if (got < 0) {
+            file.error = systemError(-got);
+        } else if (static_cast<std::size_t>(got) == file.window.size() || got == 0 ||
+                   (state.length != 0 && static_cast<std::uint64_t>(got) == state.length)) {
+            file.received = static_cast<std::size_t>(got);
         } else {
-            file.readAlone = true;  // still growing
+            file.readAlone = true;
         }
     }
 
@@ -246,11 +226,8 @@ private:
             case Step::Open:
                 file.opened = result;
                 break;
-            case Step::FirstRead:
-                file.firstRead = result;
-                break;
-            case Step::SecondRead:
-                file.secondRead = result;
+            case Step::Read:
+                file.read = result;
                 break;
             case Step::Close:
                 // A cancelled close left the descriptor open; any other outcome released it.
