@@ -25,11 +25,6 @@ using test::filler;
 // No run may take longer than this: nothing is waited for, and at most 32000 bytes are read.
 constexpr auto TimeBound = 3s;
 
-fs::path write(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
 fs::path link(const fs::path& target, const fs::path& path) {
     fs::create_symlink(target, path);
     return path;
@@ -56,9 +51,9 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     link("b/fifo", tree / "link-to-fifo");
     link("nowhere", tree / "dangling");
     link("loop", tree / "loop");
-    write(tree / "\xff\xfe", Stealer);
-    write(tree / "new\nline", "x");
-    write(tree / "-rf", "x");
+    dir.write("tree/\xff\xfe", Stealer);
+    dir.write("tree/new\nline", "x");
+    dir.write("tree/-rf", "x");
     test::makeSparse(tree / "sparse", 5ULL << 30, Stealer);
     test::makeSparse(tree / "sparse-past", 5ULL << 30, filler(32100, "SEXSTORY", 31993));
     test::writeDeep(tree / "shallow", 17, "x");
@@ -157,7 +152,7 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
     test::TempDir dir;
     const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> changes{
         {"a-vanishes", [](const fs::path&) {}},
-        {"b-stays", [](const fs::path& p) { write(p, "x"); }},
+        {"b-stays", [](const fs::path& p) { std::ofstream(p) << "x"; }},
         {"c-becomes-fifo", [](const fs::path& p) { test::makeFifo(p); }},
         {"d-becomes-folder", [](const fs::path& p) { fs::create_directory(p); }},
         {"e-becomes-device", [](const fs::path& p) { link("/dev/zero", p); }},
