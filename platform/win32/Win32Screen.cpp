@@ -1,0 +1,15 @@
+#include "platform/win32/Win32Screen.h"
+
+namespace trovik {
+
+RECT Win32ScreenService::monitorHolding(HWND window) {
+    MONITORINFO information{};
+    information.cbSize = sizeof information;
+    if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &information) ==
+        FALSE) {
+        return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return information.rcMonitor;
+}
+
+}  // namespace trovik
