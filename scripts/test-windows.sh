@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
-# Builds trovik-scan and its tests for 64-bit Windows with MinGW-w64 and runs them under wine, then
-# builds the 32-bit trovik-scan (compiled and linked only: running it needs a 32-bit wine).
-# Installs the cross compilers and wine when they are missing. Extra arguments go to both
-# configure steps (CI passes -DTROVIK_WERROR=ON).
+# Builds trovik.exe, trovik-scan.exe and their tests for 64-bit and 32-bit Windows with MinGW-w64
+# and runs the tests under wine: the 64-bit ones under wine64, the 32-bit ones under wine's 32-bit
+# half (Debian's wine32, for which the i386 architecture is added). Installs the cross compilers
+# and wine when they are missing. Extra arguments go to both configure steps (CI passes
+# -DTROVIK_WERROR=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh cmake ninja-build libcli11-dev googletest \
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    sudo=()
+    if ((EUID != 0)); then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" dpkg --add-architecture i386
+    "${sudo[@]}" apt-get update -qq
+fi
+scripts/install-deps.sh cmake ninja-build libcli11-dev googletest python3-pil \
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32
 
 cmake --preset windows "$@"
 cmake --build --preset windows
 cmake --preset windows32 "$@"
 cmake --build --preset windows32
 
-# The same prefix and settings as the test preset: the server belongs to its prefix.
+# The same prefix and settings as the test presets: the server belongs to its prefix, and the one
+# prefix runs the 64-bit and the 32-bit programs.
 export WINEPREFIX="$PWD/build-windows/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The wine server and the services the first wine program starts live on after it, holding its
 # output open: started inside ctest, they keep ctest waiting for the end of that output forever.
@@ -27,5 +37,9 @@ stop_wine() {
 }
 trap stop_wine EXIT
 wine wineboot --init </dev/null >/dev/null 2>&1
+# The first 32-bit program sets up wine's 32-bit half in the prefix, with the same lingering
+# helpers: run one here too.
+wine build-windows32/bin/trovik-scan.exe --version </dev/null >/dev/null 2>&1 || true
 
 ctest --preset windows --timeout 300
+ctest --preset windows32 --timeout 300

@@ -19,19 +19,4 @@ std::wstring widen(std::string_view utf8) {
     return wide;
 }
 
-std::string narrow(std::wstring_view utf16) {
-    if (utf16.empty()) {
-        return {};
-    }
-    const int length = static_cast<int>(utf16.size());
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, utf8.data(), size, nullptr,
-                              nullptr);
-    }
-    return utf8;
-}
-
 }  // namespace trovik

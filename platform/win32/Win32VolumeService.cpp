@@ -4,6 +4,7 @@
 
 #include <cwctype>
 
+#include "platform/io/Text.h"
 #include "platform/win32/WideText.h"
 
 namespace trovik {
@@ -29,7 +30,7 @@ std::vector<Volume> Win32VolumeService::mountedVolumes() {
                                     nullptr, 0) == FALSE) {
             label[0] = L'\0';
         }
-        volumes.push_back({root, narrow(label)});
+        volumes.push_back({root, utf8FromWide(label)});
     }
     ::SetThreadErrorMode(previousMode, nullptr);
     return volumes;

@@ -1,5 +1,6 @@
 # Fails when PROGRAM imports a DLL that does not come with Windows (a compiler runtime left
 # dynamic, say). Run with -DOBJDUMP=... -DPROGRAM=...
+cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
