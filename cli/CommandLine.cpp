@@ -2,12 +2,17 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <optional>
 #include <thread>
 
 #include "Version.h"
 #include "cli/ParallelScan.h"
+#include "cli/Report.h"
 #include "cli/Targets.h"
-#include "platform/io/Text.h"
 
 namespace trovik::cli {
 namespace {
@@ -23,44 +28,113 @@ std::filesystem::path pathFromArgument(const std::string& argument) {
 #endif
 }
 
-#ifdef _WIN32
-std::string pathForOutput(const std::filesystem::path& path) {
-    return utf8String(path.u8string());
-}
-#else
-const std::string& pathForOutput(const std::filesystem::path& path) {
-    return path.native();
-}
-#endif
+struct Options {
+    WalkOptions walk;
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    bool quiet = false;
+    bool infectedOnly = false;
+    bool showMatches = false;
+    bool json = false;
+    bool summary = false;
+    bool nulSeparated = false;
+    std::string filesFrom;
+    std::vector<std::string> paths;
+};
 
-const char* verdictWord(ScanVerdict::Kind kind) {
-    return kind == ScanVerdict::Kind::PasswordStealer ? "PASSWORD STEALER" : "CLEAN";
+constexpr const char* Examples =
+    "Examples:\n"
+    "  trovik-scan setup.exe                  scan one file\n"
+    "  trovik-scan -r -j 2 ~/Downloads        a folder and its subfolders, two threads\n"
+    "  trovik-scan -q setup.exe || echo bad   only the exit status tells\n"
+    "  trovik-scan -r -i ~/Downloads          print the password stealers only\n"
+    "  trovik-scan -s tool.exe                tool.exe: PASSWORD STEALER (SEXSTORY at 5000)\n"
+    "  trovik-scan --json -r ~/Downloads      one JSON object a line, for scripts\n"
+    "  trovik-scan -f list.txt                the paths in list.txt, one a line\n"
+    "  find . -name '*.exe' -print0 | trovik-scan -0 -f -\n"
+    "  trovik-scan -r --exclude '*.txt' --exclude-dir .git .\n"
+    "  trovik-scan -r -L ~/Downloads          follow links to folders\n"
+    "  trovik-scan -r --summary /mnt/share    counts and time on standard error\n";
+
+// The first line of a usage error, and where to read more.
+int usageError(std::ostream& err, const std::string& what) {
+    err << ProgramName << ": " << what << "\n"
+        << "Try '" << ProgramName << " --help' for more information.\n";
+    return NotAllScanned;
 }
+
+// Reads the list of paths of --files-from, one entry at a time, as the scan asks for them.
+class PathList {
+public:
+    PathList(std::istream& in, char separator) : m_in(in), m_separator(separator) {}
+
+    // The next path; none at the end of the list or when reading it failed.
+    std::optional<std::filesystem::path> next() {
+        std::string entry;
+        while (std::getline(m_in, entry, m_separator)) {
+            if (!entry.empty()) {  // empty lines name nothing
+                return pathFromArgument(entry);
+            }
+        }
+        return std::nullopt;
+    }
+
+    [[nodiscard]] bool failed() const { return m_in.bad(); }
+
+private:
+    std::istream& m_in;
+    char m_separator;
+};
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+int RunCommandLine(const std::vector<std::string>& arguments, const Console& console,
                    FileService& files) {
+    std::ostream& out = console.out;
+    std::ostream& err = console.err;
     CLI::App app{
         "Tells whether files are password stealers: looks for the stealer signatures "
         "in the first 32000 bytes of each file, without regard to letter case.",
         ProgramName};
     app.set_version_flag("--version", std::string(ProgramName) + " " + std::string(VersionText) +
                                           "\n" + std::string(CommentText));
-    app.footer(
-        "Exit status: 0 if every file is clean, 1 if any file is a password stealer, "
-        "otherwise 2 if any path could not be scanned.\n");
+    app.footer(std::string(Examples) +
+               "\nExit status: 0 if every file is clean, 1 if any file is a password stealer, "
+               "otherwise 2 if any path could not be scanned.\n");
 
-    bool recursive = false;
-    bool quiet = false;
-    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
-    std::vector<std::string> paths;
-    app.add_flag("-r,--recursive", recursive, "Scan the files in folders and their subfolders");
-    app.add_option("-j,--jobs", jobs, "Scan with N threads (default: the number of cores)")
+    Options options;
+    app.add_flag("-r,--recursive", options.walk.recursive,
+                 "Scan the files in folders and their subfolders");
+    app.add_option("-j,--jobs", options.jobs, "Scan with N threads (default: the number of cores)")
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u));
-    app.add_flag("-q,--quiet", quiet, "Print nothing; only the exit status tells");
-    app.add_option("PATH", paths, "Files to scan, or folders with -r")->required();
+    app.add_flag("-q,--quiet", options.quiet, "Print nothing; only the exit status tells");
+    app.add_flag("-i,--infected", options.infectedOnly, "Print only the password stealers");
+    app.add_flag("-s,--show-match", options.showMatches,
+                 "After a stealer's verdict, the signatures found and the offset of each");
+    app.add_flag("--json", options.json,
+                 "One JSON object a line: path, verdict, matches, error (see trovik-scan(1))");
+    app.add_option("-f,--files-from", options.filesFrom,
+                   "Scan the paths listed in FILE, one a line; - is standard input")
+        ->type_name("FILE");
+    app.add_flag("-0,--null", options.nulSeparated,
+                 "The paths of --files-from end in a NUL byte, as find -print0 writes them");
+    app.add_option("--exclude", options.walk.excludeFiles,
+                   "In a walk, pass over files whose name matches GLOB (repeatable)")
+        ->type_name("GLOB")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1)
+        ->allow_extra_args(false);
+    app.add_option("--exclude-dir", options.walk.excludeFolders,
+                   "In a walk, do not enter folders whose name matches GLOB (repeatable)")
+        ->type_name("GLOB")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1)
+        ->allow_extra_args(false);
+    app.add_flag("-L,--follow", options.walk.follow,
+                 "In a walk, follow links to folders; each folder is scanned once");
+    app.add_flag("--summary", options.summary,
+                 "After the scan, print the counts and the time on standard error");
+    app.add_option("PATH", options.paths, "Files to scan, or folders with -r");
 
     // CLI11 takes the arguments after the program name, last first.
     std::vector<std::string> tail;
@@ -73,40 +147,124 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         if (error.get_exit_code() == 0) {
             return app.exit(error, out, err);  // --help, --version
         }
-        err << ProgramName << ": " << error.what() << "\n"
-            << "Try '" << ProgramName << " --help' for more information.\n";
-        return NotAllScanned;
+        return usageError(err, error.what());
+    }
+    if (options.paths.empty() && options.filesFrom.empty()) {
+        return usageError(err, "PATH is required, or --files-from FILE");
+    }
+    if (options.nulSeparated && options.filesFrom.empty()) {
+        return usageError(err, "--null works with --files-from only");
+    }
+#ifdef _WIN32
+    // fnmatch and device and inode numbers are POSIX's; Windows has no such walk options yet.
+    if (!options.walk.excludeFiles.empty() || !options.walk.excludeFolders.empty()) {
+        return usageError(err, "--exclude and --exclude-dir are not available on Windows");
+    }
+    if (options.walk.follow) {
+        return usageError(err, "--follow is not available on Windows");
+    }
+#endif
+
+    std::ifstream listFile;
+    std::optional<PathList> list;
+    const char separator = options.nulSeparated ? '\0' : '\n';
+    if (options.filesFrom == "-") {
+        list.emplace(console.in, separator);
+    } else if (!options.filesFrom.empty()) {
+        listFile.open(pathFromArgument(options.filesFrom), std::ios::binary);
+        if (!listFile) {
+            const std::error_code why(errno, std::generic_category());
+            err << ProgramName << ": " << options.filesFrom << ": " << why.message() << '\n';
+            return NotAllScanned;
+        }
+        list.emplace(listFile, separator);
     }
 
-    std::vector<std::filesystem::path> named;
-    named.reserve(paths.size());
-    std::transform(paths.begin(), paths.end(), std::back_inserter(named), pathFromArgument);
+    const auto start = std::chrono::steady_clock::now();
+    OutputChannel output(out);
+    ProgressLine progress(err, console.errIsTerminal && !options.quiet, console.columns, start);
+    Tally tally;
+    std::string folder;  // where the walk is, for the progress line
 
+    const auto source = [&](const TargetSink& emit) {
+        const TargetSink noting = [&](Target&& target) {
+            const auto parent = target.path.parent_path();
+            folder = parent.empty() ? "." : ShownPath(parent);
+            progress.update(tally.scanned + tally.notScanned, folder);
+            return emit(std::move(target));
+        };
+        FolderSet seen;
+        for (const auto& path : options.paths) {
+            if (!CollectTarget(pathFromArgument(path), options.walk, seen, noting)) {
+                return;
+            }
+        }
+        while (list) {
+            const auto path = list->next();
+            if (!path || !CollectTarget(*path, options.walk, seen, noting)) {
+                return;
+            }
+        }
+    };
+
+    const bool detail = options.showMatches || options.json;
     bool stealerFound = false;
     bool failure = false;
     ScanInOrder(
-        [&](const TargetSink& emit) { CollectTargets(named, recursive, emit); }, jobs, files,
+        source, options.jobs, files,
         [&](const Target& target, const ScanVerdict& verdict) {
-            if (verdict.kind == ScanVerdict::Kind::Unreadable) {
-                failure = true;
-                if (!quiet) {
-                    err << ProgramName << ": " << pathForOutput(target.path) << ": "
-                        << verdict.error.message() << '\n';
+            const bool unreadable = verdict.kind == ScanVerdict::Kind::Unreadable;
+            const bool stealer = verdict.kind == ScanVerdict::Kind::PasswordStealer;
+            ++(unreadable ? tally.notScanned : tally.scanned);
+            tally.stealers += stealer ? 1 : 0;
+            failure = failure || unreadable;
+            stealerFound = stealerFound || stealer;
+            if (options.quiet) {
+                // The status is settled by the first stealer, unless the summary counts them all.
+                return unreadable || options.summary || !stealerFound;
+            }
+            progress.erase();
+            if (unreadable && !options.json) {
+                err << ProgramName << ": " << ShownPath(target.path) << ": "
+                    << verdict.error.message() << '\n';
+            } else if (!options.infectedOnly || verdict.kind != ScanVerdict::Kind::Clean) {
+                const std::string shown = ShownPath(target.path);
+                if (!output.write(options.json ? JsonLine(shown, verdict)
+                                               : TextLine(shown, verdict, options.showMatches))) {
+                    return false;  // the report is lost from here on: stop
                 }
-                return true;
             }
-            stealerFound = stealerFound || verdict.kind == ScanVerdict::Kind::PasswordStealer;
-            if (quiet) {
-                return !stealerFound;  // the status is settled by the first stealer
-            }
-            out << pathForOutput(target.path) << ": " << verdictWord(verdict.kind) << '\n';
+            progress.update(tally.scanned + tally.notScanned, folder);
             return true;
-        });
-    out.flush();
+        },
+        detail ? MatchDetail::EachSignature : MatchDetail::VerdictOnly);
+    progress.erase();
+    output.flush();
+
+    if (list && list->failed()) {
+        err << ProgramName << ": " << options.filesFrom
+            << ": the list could not be read to the end\n";
+        failure = true;
+    }
+    if (options.summary) {
+        err << SummaryText(tally, std::chrono::steady_clock::now() - start);
+    }
+    if (const std::error_code lost = output.error()) {
+        // A reader that went away (a closed pipe) is no failure to tell of, as with grep.
+        if (lost != std::errc::broken_pipe) {
+            err << ProgramName << ": write error: " << lost.message() << '\n';
+        }
+        return NotAllScanned;
+    }
     if (stealerFound) {
         return StealerFound;
     }
     return failure ? NotAllScanned : AllClean;
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   FileService& files) {
+    return RunCommandLine(arguments, Console{std::cin, out, err}, files);
 }
 
 }  // namespace trovik::cli

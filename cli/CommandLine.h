@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,11 +14,25 @@ namespace trovik::cli {
 enum ExitStatus : int {
     AllClean = 0,       // every file was scanned and none is a stealer
     StealerFound = 1,   // at least one file is a password stealer
-    NotAllScanned = 2,  // no stealer, but some path could not be scanned (or bad usage)
+    NotAllScanned = 2,  // no stealer, but some path could not be scanned (or bad usage, or the
+                        // report could not be written)
+};
+
+// Where trovik-scan reads lists of paths from and writes to.
+struct Console {
+    std::istream& in;            // the list of paths given as "--files-from -"
+    std::ostream& out;           // the report
+    std::ostream& err;           // failures, the summary and the progress line
+    bool errIsTerminal = false;  // the progress line is shown only on a terminal
+    std::size_t columns = 80;    // the terminal's width
 };
 
 // Runs trovik-scan with `arguments` (the program name first) and returns the exit status.
 // Verdicts go to `out`, one line a file; paths that cannot be scanned, to `err`.
+int RunCommandLine(const std::vector<std::string>& arguments, const Console& console,
+                   FileService& files);
+
+// As above, with standard input as the list and no progress line.
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                    FileService& files);
 

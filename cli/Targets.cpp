@@ -7,6 +7,8 @@
 
 #ifndef _WIN32
 #include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
 #endif
 
 #include "platform/io/FileErrors.h"
@@ -118,11 +120,21 @@ std::error_code listFolder(const fs::path& folder, Listing& listing) {
     return error;
 }
 
+bool matchesAny(const std::vector<std::string>& globs, const fs::path& path) {
+    const fs::path name = path.filename();
+    return std::any_of(globs.begin(), globs.end(),
+                       [&](const std::string& glob) { return NameMatches(glob, name); });
+}
+
 // Emits the files under `root`; false when `emit` asked to stop.
-bool walk(const fs::path& root, const TargetSink& emit) {
+bool walk(const fs::path& root, const WalkOptions& options, FolderSet& seen,
+          const TargetSink& emit) {
     std::vector<Listing> stack;
     // What was listed before a folder failed is still scanned, after the folder's error.
     const auto descend = [&](const fs::path& folder) {
+        if (options.follow && !seen.add(folder)) {
+            return true;  // walked already, under the path met first
+        }
         Listing listing;
         const auto error = listFolder(folder, listing);
         stack.push_back(std::move(listing));
@@ -144,9 +156,13 @@ bool walk(const fs::path& root, const TargetSink& emit) {
         if (entry.error) {
             going = emit({std::move(entry.path), entry.error});
         } else if (entry.type == fs::file_type::regular) {
-            going = emit({std::move(entry.path), {}});
-        } else if (entry.type == fs::file_type::directory && !entry.isLink) {
-            going = descend(entry.path);  // links to folders are not followed
+            if (!matchesAny(options.excludeFiles, entry.path)) {
+                going = emit({std::move(entry.path), {}});
+            }
+        } else if (entry.type == fs::file_type::directory && (!entry.isLink || options.follow)) {
+            if (!matchesAny(options.excludeFolders, entry.path)) {
+                going = descend(entry.path);
+            }
         }
         // Anything else met in a walk (FIFO, socket, device) is not a file to scan.
         if (!going) {
@@ -183,15 +199,51 @@ Target namedTarget(const fs::path& argument, bool recursive, bool& walkIt) {
 
 }  // namespace
 
-void CollectTargets(const std::vector<fs::path>& arguments, bool recursive,
+bool NameMatches(const std::string& glob, const fs::path& name) {
+#ifdef _WIN32
+    (void)glob;
+    (void)name;
+    return false;
+#else
+    return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0;
+#endif
+}
+
+bool FolderSet::add(const fs::path& folder) {
+#ifdef _WIN32
+    (void)folder;
+    return true;
+#else
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) {
+        return true;
+    }
+    return m_ids.emplace(status.st_dev, status.st_ino).second;
+#endif
+}
+
+bool CollectTarget(const fs::path& argument, const WalkOptions& options, FolderSet& seen,
+                   const TargetSink& emit) {
+    bool walkIt = false;
+    Target target = namedTarget(argument, options.recursive, walkIt);
+    return walkIt ? walk(argument, options, seen, emit) : emit(std::move(target));
+}
+
+void CollectTargets(const std::vector<fs::path>& arguments, const WalkOptions& options,
                     const TargetSink& emit) {
+    FolderSet seen;
     for (const auto& argument : arguments) {
-        bool walkIt = false;
-        Target target = namedTarget(argument, recursive, walkIt);
-        if (!(walkIt ? walk(argument, emit) : emit(std::move(target)))) {
+        if (!CollectTarget(argument, options, seen, emit)) {
             return;
         }
     }
+}
+
+void CollectTargets(const std::vector<fs::path>& arguments, bool recursive,
+                    const TargetSink& emit) {
+    WalkOptions options;
+    options.recursive = recursive;
+    CollectTargets(arguments, options, emit);
 }
 
 }  // namespace trovik::cli

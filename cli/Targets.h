@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace trovik::cli {
@@ -16,13 +20,46 @@ struct Target {
 // Takes each target as soon as it is known; returning false stops the walk.
 using TargetSink = std::function<bool(Target&&)>;
 
+// How folders are walked.
+struct WalkOptions {
+    bool recursive = false;  // walk the folders named, and their subfolders
+    // Follow links to folders in a walk. Each folder is then walked once, by device and inode,
+    // under the first path met; a folder met again (a loop, or a second way in) is passed over.
+    bool follow = false;
+    std::vector<std::string> excludeFiles;    // in a walk, files whose name matches one of these
+    std::vector<std::string> excludeFolders;  // in a walk, folders whose name matches one of these
+};
+
+// Whether a file's name matches the glob (*, ? and [...], as fnmatch takes them). Only where the
+// system has fnmatch; elsewhere nothing matches.
+bool NameMatches(const std::string& glob, const std::filesystem::path& name);
+
+// The folders walked so far, by device and inode.
+class FolderSet {
+public:
+    // False when the folder was there already; true when added, or when it cannot be identified
+    // (its error then comes from listing it).
+    bool add(const std::filesystem::path& folder);
+
+private:
+    std::set<std::pair<std::uintmax_t, std::uintmax_t>> m_ids;
+};
+
 // Turns the paths named on the command line into the files to scan, in a fixed order: the order
 // of the arguments and, within a folder walked with `recursive`, its entries sorted by name,
-// each subfolder walked where it stands. Inside a walk, links to folders are not followed and
-// FIFOs, sockets and devices are left out; named on the command line they are errors, as is a
-// folder named without `recursive`. Each target goes to `emit` as soon as it is known, so that
+// each subfolder walked where it stands. Inside a walk, links to folders are followed only with
+// `follow`, and FIFOs, sockets and devices are left out; named on the command line they are
+// errors, as is a folder named without `recursive`. The exclusions apply inside a walk only: a
+// path named is scanned as named. Each target goes to `emit` as soon as it is known, so that
 // scanning can begin before the walk ends.
+void CollectTargets(const std::vector<std::filesystem::path>& arguments, const WalkOptions& options,
+                    const TargetSink& emit);
 void CollectTargets(const std::vector<std::filesystem::path>& arguments, bool recursive,
                     const TargetSink& emit);
+
+// The targets of one path named, as CollectTargets makes them; false when `emit` asked to stop.
+// `seen` carries the folders walked from one named path to the next.
+bool CollectTarget(const std::filesystem::path& argument, const WalkOptions& options,
+                   FolderSet& seen, const TargetSink& emit);
 
 }  // namespace trovik::cli

@@ -18,6 +18,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # CLI11 is header-only; Debian's package config would add the host's /usr/include to the search
 # path, so the cross build uses a package config that exposes only CLI11's own headers.
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-cli11 CACHE PATH "CLI11 for the MinGW-w64 build")
+# nlohmann-json likewise.
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-nlohmann-json
+    CACHE PATH "nlohmann-json for the MinGW-w64 build")
 
 # Static linking: the programs need only the DLLs that come with Windows.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

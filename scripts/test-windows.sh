@@ -15,7 +15,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo[@]}" dpkg --add-architecture i386
     "${sudo[@]}" apt-get update -qq
 fi
-scripts/install-deps.sh cmake ninja-build libcli11-dev googletest python3-pil \
+scripts/install-deps.sh cmake ninja-build libcli11-dev nlohmann-json3-dev googletest python3-pil \
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32
 
 cmake --preset windows "$@"

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -45,19 +46,26 @@ struct CliCase {
     Outcome expected;
 };
 
-class CommandLineRows : public CommandLineTest, public testing::WithParamInterface<CliCase> {};
+class CommandLineRows : public CommandLineTest, public testing::WithParamInterface<CliCase> {
+protected:
+    void SetUp() override {
+        dir.write("clean", "plain text");
+        dir.write("pws", filler(5000, "Change Your Password", 4000));
+        dir.write("folder/inside", "x");
+        dir.write("-rf", "SEXSTORY");
+    }
+    void expectRow() {
+        const auto result = run(GetParam().arguments);
+        EXPECT_EQ(result.out, GetParam().expected.out);
+        EXPECT_EQ(result.err, GetParam().expected.err);
+        EXPECT_EQ(result.status, GetParam().expected.status);
+    }
+};
 
 // Lines in the order of the arguments, failures on standard error, and the exit status: a stealer
 // found wins over a path not scanned, which wins over all clean.
 TEST_P(CommandLineRows, PrintsAndEndsAsExpected) {
-    dir.write("clean", "plain text");
-    dir.write("pws", filler(5000, "Change Your Password", 4000));
-    dir.write("folder/inside", "x");
-    dir.write("-rf", "SEXSTORY");
-    const auto result = run(GetParam().arguments);
-    EXPECT_EQ(result.out, GetParam().expected.out);
-    EXPECT_EQ(result.err, GetParam().expected.err);
-    EXPECT_EQ(result.status, GetParam().expected.status);
+    expectRow();
 }
 
 const std::string Missing = "trovik-scan: missing: No such file or directory\n";
@@ -81,6 +89,107 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{
             "DoubleDashBeforeADash", {"--", "-rf"}, {StealerFound, "-rf: PASSWORD STEALER\n", ""}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+#ifndef _WIN32
+// The options, alone and together, over one tree: links to folders (one of them a loop back to
+// the tree), lists of paths, a name that is not UTF-8, and paths that cannot be scanned.
+class OptionRows : public CommandLineRows {
+protected:
+    void SetUp() override {
+        CommandLineRows::SetUp();
+        dir.write("two", filler(6000, "SEXSTORY", 100) + "change your password SEXSTORY");
+        dir.write("nul-list", std::string("pws\0\0folder/inside\0", 19));
+        for (const char* name : {"tree/a.txt", "tree/skip/c", "tree/sub/d"}) {
+            dir.write(name, "x");
+        }
+        dir.write("tree/b.exe", "SEXSTORY");
+        dir.write("outside/o", "..SeXsToRy");
+        dir.write("bad\xff", "SEXSTORY");
+        std::filesystem::create_directory_symlink("../outside", dir / "tree/ext");
+        std::filesystem::create_directory_symlink("..", dir / "tree/sub/up");
+    }
+};
+TEST_P(OptionRows, PrintsAndEndsAsExpected) {
+    expectRow();
+}
+
+const std::string Tree = "tree/a.txt: CLEAN\ntree/b.exe: PASSWORD STEALER\n";
+const std::string TreeEnd = "tree/skip/c: CLEAN\ntree/sub/d: CLEAN\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, OptionRows,
+    testing::Values(
+        CliCase{"InfectedOnly",
+                {"-i", "clean", "pws", "missing", "folder"},
+                {StealerFound, "pws: PASSWORD STEALER\n",
+                 Missing + "trovik-scan: folder: Is a directory\n"}},
+        CliCase{"ShowMatchEachFirstOffsetInSignatureOrder",
+                {"-s", "two", "pws", "clean"},
+                {StealerFound,
+                 "two: PASSWORD STEALER (Change Your Password at 6000, SEXSTORY at 100)\n"
+                 "pws: PASSWORD STEALER (Change Your Password at 4000)\nclean: CLEAN\n",
+                 ""}},
+        CliCase{"JsonInfectedKeepsErrors",
+                {"--json", "-i", "clean", "pws", "missing"},
+                {StealerFound,
+                 R"({"path":"pws","verdict":"stealer","matches":[{"signature":)"
+                 R"("Change Your Password","offset":4000}]})"
+                 "\n"
+                 R"({"path":"missing","verdict":"error","matches":[],)"
+                 R"("error":"No such file or directory"})"
+                 "\n",
+                 ""}},
+        CliCase{"JsonNameNotUtf8GivenAsBytes",
+                {"--json", "clean", "bad\xff"},
+                {StealerFound,
+                 "{\"path\":\"clean\",\"verdict\":\"clean\",\"matches\":[]}\n{\"path\":"
+                 "\"bad\xef\xbf\xbd\","
+                 R"("verdict":"stealer","matches":[{"signature":"SEXSTORY","offset":0}],)"
+                 "\"path_bytes\":[98,97,100,255]}\n",
+                 ""}},
+        CliCase{"QuietJson", {"-q", "--json", "missing", "pws"}, {StealerFound, "", ""}},
+        CliCase{"NullWithoutFilesFrom",
+                {"-0", "clean"},
+                {NotAllScanned, "",
+                 "trovik-scan: --null works with --files-from only\n"
+                 "Try 'trovik-scan --help' for more information.\n"}},
+        CliCase{"FilesFromNulSeparatedAfterThePathsNamed",
+                {"-0", "-f", "nul-list", "clean"},
+                {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nfolder/inside: CLEAN\n", ""}},
+        CliCase{"FilesFromMissing",
+                {"--files-from", "nolist"},
+                {NotAllScanned, "", "trovik-scan: nolist: No such file or directory\n"}},
+        CliCase{"LinksNotFollowed", {"-r", "tree"}, {StealerFound, Tree + TreeEnd, ""}},
+        CliCase{"FollowEndsTheLoop",
+                {"-rL", "tree"},
+                {StealerFound, Tree + "tree/ext/o: PASSWORD STEALER\n" + TreeEnd, ""}},
+        CliCase{"FollowScansAFolderUnderThePathMetFirst",
+                {"--follow", "-r", "outside", "tree"},
+                {StealerFound, "outside/o: PASSWORD STEALER\n" + Tree + TreeEnd, ""}},
+        CliCase{"ExcludesRepeated",
+                {"-r", "--exclude", "*.exe", "--exclude=a.*", "--exclude-dir", "sk*", "tree"},
+                {AllClean, "tree/sub/d: CLEAN\n", ""}},
+        CliCase{"ExcludeLeavesPathsNamed",
+                {"-r", "--exclude", "*", "--exclude-dir", "*", "clean", "tree"},
+                {AllClean, "clean: CLEAN\n", ""}}),
+    [](const auto& row) { return std::string(row.param.name); });
+#endif
+
+// The counts, on standard error after everything else; with -q too, which then scans on past
+// the first stealer so that the counts are whole.
+TEST_F(CommandLineTest, SummaryCountsEveryPath) {
+    dir.write("pws", "SEXSTORY");
+    dir.write("clean", "x");
+    for (const std::string first : {"-j1", "-q"}) {
+        const auto result = run({first, "--summary", "pws", "missing", "clean", "pws"});
+        const std::string counts = "Scanned files: 3\nPassword stealers: 2\nNot scanned: 1\n";
+        EXPECT_TRUE(
+            std::regex_match(result.err, std::regex((first == "-q" ? "" : Missing) + counts +
+                                                    R"(Time: \d+\.\d\d s \(\d+ files/s\)\n)")))
+            << result.err;
+        EXPECT_EQ(result.status, StealerFound);
+    }
+}
 
 TEST_F(CommandLineTest, OrderDoesNotDependOnTheNumberOfThreads) {
     for (std::size_t i = 0; i < 300; ++i) {

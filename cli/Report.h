@@ -1,0 +1,81 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "scan/ScanVerdict.h"
+
+namespace trovik::cli {
+
+// The report's stream, which remembers the first failure to write to it: a full disk, a closed
+// pipe. Once it failed, nothing more is written.
+class OutputChannel {
+public:
+    explicit OutputChannel(std::ostream& out) : m_out(out) {}
+
+    bool write(std::string_view text);  // false once writing failed
+    bool flush();
+    [[nodiscard]] std::error_code error() const noexcept { return m_error; }
+
+private:
+    void check();
+
+    std::ostream& m_out;
+    std::error_code m_error;
+};
+
+// A path as the report shows it: its own bytes on POSIX, UTF-8 on Windows.
+std::string ShownPath(const std::filesystem::path& path);
+
+// "PATH: CLEAN" or "PATH: PASSWORD STEALER", with the newline; with `showMatches`, a stealer's
+// line ends in the signatures found and where, as "(SEXSTORY at 5000, ...)".
+std::string TextLine(const std::string& shownPath, const ScanVerdict& verdict, bool showMatches);
+
+// One JSON object and a newline: "path", "verdict" (clean, stealer, error), "matches" (each
+// {"signature", "offset"}) and, for an error, "error". A path that is not valid UTF-8 is given
+// with each bad byte as U+FFFD in "path", and exactly, as its bytes' values, in "path_bytes".
+std::string JsonLine(const std::string& shownPath, const ScanVerdict& verdict);
+
+// What --summary counts.
+struct Tally {
+    std::size_t scanned = 0;
+    std::size_t stealers = 0;
+    std::size_t notScanned = 0;
+};
+std::string SummaryText(const Tally& tally, std::chrono::steady_clock::duration elapsed);
+
+// The status line shown on a terminal while a long scan runs: the files done, the files a second
+// and the folder at hand. It appears once the scan has run for a second, is redrawn at most ten
+// times a second, and is erased with spaces, so that it needs no terminal control codes.
+class ProgressLine {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // `enabled` false makes every call do nothing. `columns` is the terminal's width.
+    ProgressLine(std::ostream& err, bool enabled, std::size_t columns, Clock::time_point start);
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+    ~ProgressLine() { erase(); }
+
+    void update(std::size_t done, const std::string& folder);
+    void erase();  // before anything else is written to the terminal
+
+private:
+    std::ostream& m_err;
+    bool m_enabled;
+    std::size_t m_columns;
+    Clock::time_point m_start;
+    Clock::time_point m_lastDraw;
+    std::size_t m_drawnWidth = 0;  // columns the line on show takes, 0 when none is
+};
+
+// Whether standard error is a terminal, and its width in columns (80 when it does not say).
+bool StandardErrorIsTerminal();
+std::size_t StandardErrorColumns();
+
+}  // namespace trovik::cli
