@@ -19,6 +19,7 @@ expected=(
     share/metainfo/$id.metainfo.xml
     share/man/man1/trovik.1.gz
     share/man/man1/trovik-scan.1.gz
+    share/bash-completion/completions/trovik-scan
     share/doc/trovik/copyright
     share/doc/trovik/changelog.gz
 )

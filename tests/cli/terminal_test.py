@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+# trovik-scan as a terminal and a shell meet it: the progress line on a terminal and nowhere else,
+# the report that cannot be written, and the bash completion.
+# Usage: terminal_test.py TROVIK_SCAN BASH_COMPLETION
+import os, pty, re, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
+
+PROGRAM, COMPLETION = (os.path.abspath(sys.argv.pop(1)) for _ in range(2))
+VERDICTS = b"clean: CLEAN\npws: PASSWORD STEALER\nclean: CLEAN\n"
+PROGRESS = rb"\rScanned \d+ files, \d+ files/s, in \. *\r +\r"  # drawn, then wiped out
+
+
+class TrovikScan(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        for name, text in (("clean", b"x"), ("pws", b"SEXSTORY")):
+            with open(os.path.join(self.dir.name, name), "wb") as file:
+                file.write(text)
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    # The paths come through -f - with a pause, so that the scan outlasts the second the progress
+    # line waits for. Standard output and error share one terminal, or error is a pipe.
+    def slow_scan(self, *options, terminal=True):
+        reader, writer = pty.openpty() if terminal else os.pipe()
+        scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir.name,
+                                stdin=subprocess.PIPE, stderr=writer, bufsize=0,
+                                stdout=writer if terminal else subprocess.PIPE)
+        os.close(writer)
+        scan.stdin.write(b"clean\n")
+        scan.stdin.flush()
+        time.sleep(1.3)
+        scan.stdin.write(b"pws\nclean\n")
+        scan.stdin.close()
+        out = b"" if terminal else scan.stdout.read()
+        shown = []
+        try:
+            while chunk := os.read(reader, 4096):
+                shown.append(chunk)
+        except OSError:  # EIO: the program and its terminal are gone
+            pass
+        os.close(reader)
+        self.assertEqual(scan.wait(timeout=60), 1)
+        return b"".join(shown), out
+
+    def test_progress_is_wiped_before_each_verdict_and_at_the_end(self):
+        shown, _ = self.slow_scan()
+        self.assertRegex(shown, PROGRESS)
+        self.assertEqual(re.sub(PROGRESS, b"", shown), VERDICTS.replace(b"\n", b"\r\n"))
+
+    def test_no_progress_in_a_pipe_nor_with_quiet(self):
+        self.assertEqual(self.slow_scan(terminal=False), (b"", VERDICTS))
+        self.assertEqual(self.slow_scan("-q"), (b"", b""))
+
+    def test_write_error_on_a_full_disk(self):
+        with open("/dev/full", "wb") as full:
+            scan = subprocess.run([PROGRAM, "pws", "clean"], cwd=self.dir.name, stdout=full,
+                                  stderr=subprocess.PIPE)
+        self.assertEqual((scan.returncode, scan.stderr),
+                         (2, b"trovik-scan: write error: No space left on device\n"))
+
+    # A reader gone: killed by SIGPIPE as before, or, with SIGPIPE ignored, a quiet status 2.
+    def test_broken_pipe_is_quiet(self):
+        for ignored, status in ((False, -signal.SIGPIPE), (True, 2)):
+            reader, writer = os.pipe()
+            os.close(reader)
+            scan = subprocess.run(
+                [PROGRAM, "pws"], cwd=self.dir.name, stdout=writer, stderr=subprocess.PIPE,
+                preexec_fn=(lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN)) if ignored
+                else None)
+            os.close(writer)
+            self.assertEqual((scan.returncode, scan.stderr), (status, b""), ignored)
+
+    def complete(self, *words):
+        script = (f'source "{COMPLETION}"; COMP_WORDS=(trovik-scan "$@"); COMP_CWORD=$#; '
+                  f'$(complete -p trovik-scan | sed -E "s/.*-F ([^ ]+).*/\\1/"); '
+                  f'printf "%s\\n" "${{COMPREPLY[@]}}"')
+        done = subprocess.run(["bash", "-c", script, "bash", *words], cwd=self.dir.name,
+                              capture_output=True, text=True, check=True)
+        return done.stdout.split()
+
+    def test_bash_completion_offers_every_option_and_their_values(self):
+        helped = subprocess.run([PROGRAM, "--help"], capture_output=True, text=True).stdout
+        self.assertEqual(sorted(self.complete("--")),
+                         sorted(set(re.findall(r"(?<![\w-])--[a-z][a-z-]+", helped))))
+        self.assertEqual(self.complete("-j", ""), ["1", "2", "4", "8", "16"])
+        self.assertEqual(self.complete("--show"), ["--show-match"])
+        self.assertEqual(self.complete("cl"), ["clean"])
+        self.assertEqual(self.complete("--", "-"), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
