@@ -15,7 +15,9 @@ set(rules
     "cli" "${forbidden_window}|${forbidden_qt_services}|${forbidden_qt}"
     "window" "${forbidden_cli}"
     "window/core" "${forbidden_cli}|^window/(qt|win32)/|${forbidden_qt_services}|${forbidden_qt}|${forbidden_win32}"
-    "window/qt" "^window/win32/")
+    "window/qt" "^window/win32/"
+    "platform/win32" "${forbidden_scan}|${forbidden_window}|${forbidden_cli}|${forbidden_qt_services}|${forbidden_qt}"
+    "window/win32" "${forbidden_cli}|^window/qt/|${forbidden_qt_services}|${forbidden_qt}")
 
 set(include_line "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
 while(rules)

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "support/FakeFileService.h"
+#include "support/RecordingMessageBox.h"
+#include "support/TempDir.h"
+#include "window/win32/Form1.h"
+
+namespace trovik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Shown;
+
+struct FixedVolumes final : VolumeService {
+    std::vector<Volume> volumes;
+    std::vector<Volume> mountedVolumes() override { return volumes; }
+};
+struct FixedScreen final : ScreenService {
+    RECT rect{0, 0, 800, 600};
+    RECT monitorHolding(HWND) override { return rect; }
+};
+// The drag as the user would end it: the window is dropped at `drop`.
+struct DropAt final : WindowMove {
+    POINT drop{};
+    int runs = 0;
+    void run(HWND window) override {
+        ++runs;
+        ::SetWindowPos(window, nullptr, drop.x, drop.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+};
+
+// Left, top, right, bottom.
+using Box = std::array<LONG, 4>;
+Box box(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+Box clientBox(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return box(rect);
+}
+
+class Win32Form : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr) {
+            GTEST_SKIP() << "wine needs an X display to make windows";
+        }
+        folder.write("b.exe", "xx sexstory yy");
+        folder.write("A.txt", "nothing here");
+        folder.write("sub/inner.txt", "x");
+        const fs::path hidden = folder.write("hidden.txt", "x");
+        ::SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        volumes.volumes = {{fs::path(L"Q:\\"), "GONE"},
+                           {folder.path().root_path(), "WORK"},
+                           {fs::path(std::wstring{otherDrive, L':', L'\\'}), ""}};
+        makeForm(systemFileService());
+    }
+
+    void makeForm(FileService& files) {
+        form.reset();
+        form.emplace(Win32FormServices{messages, files, volumes, screen, move, [this] { ++ends; },
+                                       folder.path()});
+        form->show();
+    }
+
+    // A press and release of `button` at a point of the form's client area.
+    void click(POINT at, UINT down = WM_LBUTTONDOWN) {
+        const LPARAM where = MAKELPARAM(at.x, at.y);
+        ::SendMessageW(form->hWnd(), down, 0, where);
+        ::SendMessageW(form->hWnd(), down + 1, 0, where);
+    }
+    void command(HWND control, WORD code) {
+        ::SendMessageW(form->hWnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
+                       reinterpret_cast<LPARAM>(control));
+    }
+    std::vector<std::wstring> items(HWND list) {
+        std::vector<std::wstring> texts;
+        const auto count = static_cast<WPARAM>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+        for (WPARAM i = 0; i < count; ++i) {
+            std::wstring text(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)),
+                              L'\0');
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            texts.push_back(text);
+        }
+        return texts;
+    }
+
+    void chooseDrive(const std::wstring& start) {
+        ::SendMessageW(
+            form->Drive1, CB_SETCURSEL,
+            static_cast<WPARAM>(::SendMessageW(form->Drive1, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                               reinterpret_cast<LPARAM>(start.c_str()))),
+            0);
+        command(form->Drive1, CBN_SELCHANGE);
+    }
+    std::wstring driveShown() {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(form->Drive1, text, 64);
+        return text;
+    }
+
+    test::TempDir folder;
+    // The working folder's drive, and another one that wine always has.
+    wchar_t workDrive = static_cast<wchar_t>(::towupper(folder.path().wstring()[0]));
+    wchar_t otherDrive = workDrive == L'Z' ? L'C' : L'Z';
+    test::RecordingMessageBox messages;
+    FixedVolumes volumes;
+    FixedScreen screen;
+    DropAt move;
+    int ends = 0;
+    std::optional<Form1> form;
+};
+
+TEST_F(Win32Form, ControlsLieInTheirPixelsAtNinetySixDotsAnInchWithDrive1FocusedFirst) {
+    RECT client{};
+    ::GetClientRect(form->hWnd(), &client);
+    EXPECT_EQ(box(client), (Box{0, 0, 265, 220}));
+    EXPECT_EQ(::GetWindowLongW(form->hWnd(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+    const struct {
+        Box actual, expected;
+    } places[] = {
+        {clientBox(form->Drive1), {10, 32, 132, 48}},  {clientBox(form->Dir1), {10, 54, 132, 210}},
+        {clientBox(form->File1), {138, 32, 254, 174}}, {box(form->Label1), {144, 183, 248, 206}},
+        {box(form->Label2), {146, 185, 250, 208}},     {box(form->Label3), {237, 4, 247, 18}},
+        {box(form->Label4), {249, 4, 259, 18}}};
+    for (const auto& place : places) {
+        EXPECT_EQ(place.actual, place.expected) << &place - places;
+    }
+    // Centred on the monitor.
+    RECT window{};
+    ::GetWindowRect(form->hWnd(), &window);
+    EXPECT_EQ(box(window), (Box{267, 190, 532, 410}));
+
+    EXPECT_EQ(::GetFocus(), form->Drive1);
+    HWND next = form->Drive1;
+    for (HWND expected : {form->Dir1, form->File1, form->Drive1}) {
+        next = ::GetNextDlgTabItem(form->hWnd(), next, FALSE);
+        EXPECT_EQ(next, expected);
+    }
+}
+
+TEST_F(Win32Form, TheCaptionScansTheSelectionAndItsShadowDoesNothing) {
+    test::FakeFileService refused;
+    refused.openError = std::make_error_code(std::errc::permission_denied);
+    const POINT onLabel1{150, 190};
+    const POINT shadowOnly{249, 207};
+    const struct {
+        int index;
+        FileService* files;
+        POINT at;
+        UINT button;
+        std::vector<Shown> boxes;
+    } cases[] = {
+        {-1, nullptr, onLabel1, WM_LBUTTONDOWN, {{"No file selected!", MessageIcon::Critical}}},
+        {0, nullptr, onLabel1, WM_LBUTTONDOWN, {{"A.txt is CLEAN!", MessageIcon::Information}}},
+        {1,
+         nullptr,
+         onLabel1,
+         WM_LBUTTONDOWN,
+         {{"b.exe is a PASSWORD STEALER!", MessageIcon::Critical}}},
+        {0,
+         &refused,
+         onLabel1,
+         WM_LBUTTONDOWN,
+         {{"A.txt could not be scanned!\r\rPermission denied", MessageIcon::Critical}}},
+        {1, nullptr, onLabel1, WM_RBUTTONDOWN, {}},
+        {1, nullptr, shadowOnly, WM_LBUTTONDOWN, {}},
+    };
+    for (const auto& c : cases) {
+        makeForm(c.files != nullptr ? *c.files : systemFileService());
+        EXPECT_EQ(items(form->File1), (std::vector<std::wstring>{L"A.txt", L"b.exe"}));
+        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(c.index), 0);
+        messages.shown.clear();
+        click(c.at, c.button);
+        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
+        EXPECT_EQ(move.runs, 0) << &c - cases;
+    }
+}
+
+TEST_F(Win32Form, HotSpotsActOnAnyButtonAndTheBackgroundDragsThenSnaps) {
+    for (UINT button : {UINT{WM_LBUTTONDOWN}, UINT{WM_RBUTTONDOWN}, UINT{WM_MBUTTONDOWN}}) {
+        ::ShowWindow(form->hWnd(), SW_RESTORE);
+        ::SendMessageW(form->hWnd(), button, 0, MAKELPARAM(246, 17));
+        EXPECT_TRUE(::IsIconic(form->hWnd()));
+        ::SendMessageW(form->hWnd(), button, 0, MAKELPARAM(249, 4));
+    }
+    EXPECT_EQ(ends, 3);
+    ::ShowWindow(form->hWnd(), SW_RESTORE);
+
+    const struct {
+        POINT drop, snapped;
+    } drops[] = {{{100, 100}, {100, 100}}, {{-40, 14}, {0, 0}},      {{15, 15}, {15, 15}},
+                 {{521, 366}, {535, 380}}, {{520, 365}, {520, 365}}, {{900, 700}, {535, 380}}};
+    for (const auto& d : drops) {
+        move.drop = d.drop;
+        click({236, 10}, WM_RBUTTONDOWN);  // one pixel left of the "-"
+        RECT window{};
+        ::GetWindowRect(form->hWnd(), &window);
+        EXPECT_EQ((POINT{window.left, window.top}).x, d.snapped.x) << d.drop.x;
+        EXPECT_EQ(window.top, d.snapped.y) << d.drop.y;
+    }
+    EXPECT_EQ(move.runs, 6);
+    EXPECT_FALSE(::IsIconic(form->hWnd()));
+}
+
+TEST_F(Win32Form, BrowsingKeepsEachDrivesFolderAndAFolderThatCannotBeOpenedLeavesTheLists) {
+    EXPECT_EQ(form->dirPath(), folder.path());
+    EXPECT_EQ(items(form->Dir1).back(), L"sub");
+    EXPECT_EQ(items(form->File1), (std::vector<std::wstring>{L"A.txt", L"b.exe"}));
+
+    ::SendMessageW(form->Dir1, LB_SETCURSEL, items(form->Dir1).size() - 1, 0);
+    ::SendMessageW(form->File1, LB_SETCURSEL, 0, 0);
+    command(form->Dir1, LBN_DBLCLK);
+    EXPECT_EQ(form->filePath(), folder / "sub");
+    EXPECT_EQ(items(form->File1), std::vector<std::wstring>{L"inner.txt"});
+    EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), LB_ERR);
+
+    // Q: does not exist: the box, and the lists and the drive stay where they were.
+    chooseDrive(L"q:");
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(messages.shown[0].text.rfind("Q:\\ could not be opened!\r\r", 0), 0U);
+    EXPECT_GT(messages.shown[0].text.size(), 27U);  // and the system's reason
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(form->dirPath(), folder / "sub");
+    EXPECT_EQ(form->filePath(), folder / "sub");
+    EXPECT_EQ(driveShown(),
+              std::wstring(1, static_cast<wchar_t>(::towlower(workDrive))) + L": [WORK]");
+
+    // Another drive starts at its root; the first one keeps its own folder.
+    chooseDrive({otherDrive, L':'});
+    EXPECT_EQ(form->filePath(), fs::path(std::wstring{otherDrive, L':', L'\\'}));
+    chooseDrive({workDrive, L':'});
+    EXPECT_EQ(form->filePath(), folder / "sub");
+    EXPECT_EQ(messages.shown.size(), 1U);
+}
+
+}  // namespace
+}  // namespace trovik
