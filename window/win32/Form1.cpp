@@ -28,19 +28,18 @@ HFONT makeFont(const wchar_t* face, double points, int dpi, bool italic, BYTE ch
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch, face);
 }
 
+int CALLBACK noteFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
 bool fontExists(const wchar_t* face) {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
     ::wcsncpy_s(wanted.lfFaceName, face, LF_FACESIZE - 1);
     bool found = false;
     HDC screen = ::GetDC(nullptr);
-    ::EnumFontFamiliesExW(
-        screen, &wanted,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM result) -> int {
-            *reinterpret_cast<bool*>(result) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
+    ::EnumFontFamiliesExW(screen, &wanted, &noteFont, reinterpret_cast<LPARAM>(&found), 0);
     ::ReleaseDC(nullptr, screen);
     return found;
 }
