@@ -3,9 +3,44 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace trovik {
+namespace {
+
+// A message box that is never narrower than its title bar needs to show the whole title. Qt sizes
+// a box to its text, allowing the title only a narrow bar's worth, so a window manager with
+// larger title fonts or more buttons cuts the title of a box with a short text.
+class TitledMessageBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);  // sizes the box to its text
+        const int needed = messageBoxMinimumWidth(windowTitle());
+        const int limit = screen() != nullptr ? screen()->availableGeometry().width() : needed;
+        if (width() < needed) {
+            setFixedSize(std::min(needed, limit), height());
+        }
+    }
+};
+
+}  // namespace
+
+int messageBoxMinimumWidth(const QString& title) {
+    // The title in the system's title font, bold as most window managers draw it, and room for
+    // the frame's icon and three buttons, each about as wide as the bar is high, and its edges.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int barHeight = metrics.height() + 8;
+    return metrics.horizontalAdvance(title) + 4 * barHeight + 2 * 8;
+}
 
 QString messageBoxText(std::string_view text) {
     QString decoded =
@@ -19,7 +54,7 @@ QtMessageBoxService::QtMessageBoxService(std::string_view title)
     : m_title(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))) {}
 
 void QtMessageBoxService::show(std::string_view text, MessageIcon icon) {
-    QMessageBox box(
+    TitledMessageBox box(
         icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information, m_title,
         messageBoxText(text), QMessageBox::Ok, QApplication::activeWindow());
     // File names are shown as they are: a name that looks like markup is not markup.

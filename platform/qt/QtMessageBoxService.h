@@ -21,6 +21,10 @@ private:
     QString m_title;
 };
 
+// The narrowest a box may be to show `title` whole in its title bar: the title's width in the
+// title bar's font, and room for the frame's buttons.
+int messageBoxMinimumWidth(const QString& title);
+
 // The box's text as Qt shows it. The bytes are UTF-8, or on POSIX a file name's own bytes followed
 // by ASCII, and are decoded as the system decodes file names. A carriage return, alone or before a
 // line feed, breaks the line.
