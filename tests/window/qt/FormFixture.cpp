@@ -1,8 +1,21 @@
 #include "FormFixture.h"
 
+#include <QTest>
+
 #include "platform/io/FileService.h"
 
 namespace trovik::test {
+
+void FormFixture::SetUp() {
+    disk.write("A/work/report.doc", "clean");
+    disk.write("A/work/pws.exe", filler(1000, Signature, 10));
+    disk.write("A/work/deeper/inner.exe", "clean");
+    disk.write("A/top.exe", filler(1000, Signature, 500));
+    disk.write("B/b.bin", "clean");
+    disk.write("B/stuff/other.bin", "clean");
+    volumes.volumes = {{a, "ALPHA"}, {b, ""}};
+    makeForm(a / "work");
+}
 
 void FormFixture::makeForm(const std::filesystem::path& workingFolder) {
     form = std::make_unique<Form1>(
@@ -10,10 +23,7 @@ void FormFixture::makeForm(const std::filesystem::path& workingFolder) {
 }
 
 void FormFixture::clickAt(QPoint point, Qt::MouseButton button) {
-    QWidget* target = form->childAt(point);
-    if (target == nullptr) {
-        target = form.get();
-    }
+    QWidget* target = form->childAt(point) != nullptr ? form->childAt(point) : form.get();
     QTest::mouseClick(target, button, {}, target->mapFrom(form.get(), point));
 }
 
@@ -25,32 +35,27 @@ void FormFixture::selectRow(int row) {
 }
 
 void FormFixture::selectFile(const std::string& name) {
-    for (int row = 0; row < form->File1->count(); ++row) {
-        if (form->File1->entry(row).name == name) {
-            selectRow(row);
-            return;
-        }
-    }
-    ADD_FAILURE() << "no file " << name << " in the list";
+    const Names names = fileNames();
+    const auto found = std::ranges::find(names, name);
+    ASSERT_NE(found, names.end()) << "no file " << name << " in the list";
+    selectRow(static_cast<int>(found - names.begin()));
 }
 
-void FormFixture::openFolder(const std::string& text, Gesture gesture) {
-    for (int row = 0; row < form->Dir1->count(); ++row) {
-        if (form->Dir1->row(row).text.toStdString() == text) {
-            const QModelIndex index = form->Dir1->model()->index(row, 0);
-            if (gesture == Gesture::Enter) {
-                form->Dir1->setCurrentIndex(index);
-                QTest::keyClick(form->Dir1, Qt::Key_Return);
-            } else {
-                // A double click arrives as a click followed by a double-click event.
-                const QPoint at = form->Dir1->visualRect(index).center();
-                QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
-                QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
-            }
-            return;
-        }
+void FormFixture::openFolder(const std::string& text, bool doubleClick) {
+    const Names texts = folderTexts();
+    const auto found = std::ranges::find(texts, text);
+    ASSERT_NE(found, texts.end()) << "no folder " << text << " in the list";
+    const QModelIndex index =
+        form->Dir1->model()->index(static_cast<int>(found - texts.begin()), 0);
+    if (doubleClick) {
+        // A double click arrives as a click followed by a double-click event.
+        const QPoint at = form->Dir1->visualRect(index).center();
+        QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        form->Dir1->setCurrentIndex(index);
+        QTest::keyClick(form->Dir1, Qt::Key_Return);
     }
-    ADD_FAILURE() << "no folder " << text << " in the list";
 }
 
 Shown FormFixture::scan() {
@@ -73,17 +78,6 @@ Names FormFixture::folderTexts() const {
         texts.push_back(form->Dir1->row(row).text.toStdString());
     }
     return texts;
-}
-
-void FormFixture::SetUp() {
-    disk.write("A/work/report.doc", "clean");
-    disk.write("A/work/pws.exe", filler(1000, Signature, 10));
-    disk.write("A/work/deeper/inner.exe", "clean");
-    disk.write("A/top.exe", filler(1000, Signature, 500));
-    disk.write("B/b.bin", "clean");
-    disk.write("B/stuff/other.bin", "clean");
-    volumes.volumes = {{a, "ALPHA"}, {b, ""}};
-    makeForm(a / "work");
 }
 
 void FormFixture::expectChainAt(const std::filesystem::path& folder) {

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QPoint>
-#include <QTest>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/MessageBoxService.h"
 #include "platform/VolumeService.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
@@ -22,9 +20,11 @@
 namespace trovik::test {
 
 inline const std::string Signature = "cHaNgE yOuR pAsSwOrD";
-
 using Names = std::vector<std::string>;
 
+inline Shown stealer(const std::string& name) {
+    return {name + " is a PASSWORD STEALER!", MessageIcon::Critical};
+}
 // The box for a folder that could not be opened.
 inline Shown openFailure(const std::filesystem::path& folder, const std::string& reason) {
     return {folder.native() + " could not be opened!\r\r" + reason, MessageIcon::Critical};
@@ -38,7 +38,8 @@ public:
 };
 
 // A Form1 over temporary folders, with recorded message boxes and the real file service: volumes
-// A and B, each a temporary folder; the program starts in A/work.
+// A and B, each a temporary folder; the program starts in A/work. The drive list's rows: the root
+// first (the volume service did not offer it), then A and B.
 class FormFixture : public testing::Test {
 protected:
     TempDir disk;
@@ -47,8 +48,6 @@ protected:
     std::unique_ptr<Form1> form;
     std::filesystem::path a = disk / "A";
     std::filesystem::path b = disk / "B";
-    // The drive list's rows: the root first (the volume service did not offer it), then A and B.
-    static constexpr int RootRow = 0;
     static constexpr int ARow = 1;
     static constexpr int BRow = 2;
 
@@ -58,20 +57,17 @@ protected:
     // A click at `point` (form pixels), delivered to whatever control the user would hit there.
     void clickAt(QPoint point, Qt::MouseButton button = Qt::LeftButton);
     void chooseVolume(int row) { form->Drive1->setCurrentIndex(row); }
-    // Selects the file list's entry named `name`, or at `row`, with a click, as the user does.
-    void selectFile(const std::string& name);
+    // Selects the file list's entry at `row`, or named `name`, with a click, as the user does.
     void selectRow(int row);
+    void selectFile(const std::string& name);
     // Opens the folder list's entry shown as `text` with Enter, or with a double click.
-    enum class Gesture { Enter, DoubleClick };
-    void openFolder(const std::string& text, Gesture gesture = Gesture::Enter);
-
+    void openFolder(const std::string& text, bool doubleClick = false);
     // Clicks the white caption and returns the one box that came up.
     Shown scan();
     Shown scanFile(const std::string& name) {
         selectFile(name);
         return scan();
     }
-
     [[nodiscard]] Names fileNames() const;
     [[nodiscard]] Names folderTexts() const;
     // The three lists on `folder` and its volume.
