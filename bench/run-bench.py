@@ -3,7 +3,8 @@
 
     bench/run-bench.py [--build build] [--files 20000] [--runs 15]
 
-1. Installs the tools only the benchmark needs (hyperfine, yara, ripgrep, strace) when missing.
+1. Installs the tools only the benchmark needs (hyperfine, yara, ripgrep, strace, GNU time) when
+   missing.
 2. Makes a deterministic corpus (mostly 1 to 32 KiB, some up to 4 MiB, signatures planted inside
    and beyond the first 32000 bytes) and writes the expected verdicts beside it; the verdicts come
    from an independent search written here, not from trovik.
@@ -36,7 +37,8 @@ CORPUS_VERSION = "2"
 SINGLE = ["/usr/bin/env", "TROVIK_SCAN_IO=single"]
 
 # command -> Debian package; installed here, never by the build or the tests.
-BENCH_TOOLS = {"hyperfine": "hyperfine", "yara": "yara", "rg": "ripgrep", "strace": "strace"}
+BENCH_TOOLS = {"hyperfine": "hyperfine", "yara": "yara", "rg": "ripgrep", "strace": "strace",
+               "time": "time"}
 
 
 def ensure_tools():
@@ -402,7 +404,7 @@ def main():
     timing_table(f"{args.files} files, none longer than {WINDOW} bytes", commands, args,
                  args.files, work)
 
-    cold_and_memory(scan, loop, corpus, args.files, args.rounds)
+    cold_and_memory(scan, loop, corpus, args.files, args.rounds, work)
 
 
 def timing_table(title, commands, args, files, work):
@@ -436,12 +438,20 @@ def timing_table(title, commands, args, files, work):
           f", -j2 {cpu['trovik-scan -r -j2'] / cpu['single -r -j2']:.2f})")
 
 
-def run_measured(command):
-    """Wall time and peak resident memory (KiB) of one run."""
+def run_timed(command):
+    """Wall time of one run."""
     start = time.monotonic()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, _, usage = os.wait4(child.pid, 0)
-    return time.monotonic() - start, usage.ru_maxrss
+    subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.monotonic() - start
+
+
+def peak_kib(command, scratch: Path):
+    """Peak resident memory of one run, in KiB, from GNU time: a child of this script would
+    inherit the script's own peak, GNU time's child does not."""
+    out = scratch / "peak.txt"
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", str(out)] + command,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return int(out.read_text().split()[-1])
 
 
 def drop_caches() -> bool:
@@ -453,7 +463,7 @@ def drop_caches() -> bool:
         return False
 
 
-def cold_and_memory(scan, loop, corpus, files, rounds):
+def cold_and_memory(scan, loop, corpus, files, rounds, scratch):
     """Each command in turn after the page, dentry and inode caches are dropped, `rounds` times;
     medians and ratios. Then the peak memory of each on a warm cache."""
     commands = [
@@ -471,7 +481,7 @@ def cold_and_memory(scan, loop, corpus, files, rounds):
         for _ in range(rounds):
             for name, command in commands:
                 drop_caches()
-                times[name].append(run_measured(command)[0])
+                times[name].append(run_timed(command))
         medians = {name: statistics.median(t) for name, t in times.items()}
         print(f"\nCold cache ({files} files; caches dropped before each run, {rounds} rounds, "
               f"medians):")
@@ -481,8 +491,8 @@ def cold_and_memory(scan, loop, corpus, files, rounds):
         print(f"  batched / one at a time: -j1 "
               f"{medians['trovik-scan -r -j1'] / medians['single -r -j1']:.2f}, -j2 "
               f"{medians['trovik-scan -r -j2'] / medians['single -r -j2']:.2f}")
-    peaks = {name: statistics.median(run_measured(c)[1] for _ in range(3)) for name, c in commands}
-    print("\nPeak memory (maximum resident set, median of 3 warm runs):")
+    peaks = {name: statistics.median(peak_kib(c, scratch) for _ in range(3)) for name, c in commands}
+    print("\nPeak memory (maximum resident set from GNU time, median of 3 warm runs):")
     for name, _ in commands:
         print(f"  {name:<22} {peaks[name] / 1024:7.1f} MiB")
     print(f"  batched / one at a time: -j1 "
