@@ -8,6 +8,7 @@
 #include "hostile/HostileFiles.h"
 #include "platform/io/BatchReader.h"
 #include "platform/io/FileErrors.h"
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace trovik {
@@ -66,6 +67,40 @@ TEST(BatchReader, EachFileGetsItsOwnBytesOrReason) {
         if (!rows[i].error && !rows[i].readAlone) {
             EXPECT_EQ(windows[i].substr(0, reads[i].received), rows[i].content);
         }
+    }
+}
+
+// Where the kernel refuses a ring (an old kernel or a sandbox: ENOSYS; io_uring_disabled or a
+// sandbox: EPERM; a limit on memory: ENOMEM), trovik-scan reads one file at a time and prints
+// exactly what it prints with the ring. strace makes the kernel's answer.
+TEST(BatchReader, RefusedRingChangesNothingInTheOutput) {
+    const fs::path strace = "/usr/bin/strace";
+    ASSERT_TRUE(fs::exists(strace)) << "scripts/install-deps.sh installs strace";
+    test::TempDir dir;
+    for (std::size_t i = 0; i < 100; ++i) {
+        dir.write("tree/f" + std::to_string(i),
+                  i % 7 == 0 ? "SEXSTORY" : std::string(i * 400, 'x'));
+    }
+    test::makeFifo(dir / "tree/fifo");
+    dir.write("tree/locked/x", "x");
+    const std::vector<std::string> scan{
+        test::siblingProgram(TROVIK_SCAN_PROGRAM), "-r", "-j", "2", "tree", "missing"};
+    const test::ProgramRun normal = test::runProgram(scan, dir.path());
+    EXPECT_EQ(normal.status, 1);
+    for (const char* refusal : {"ENOSYS", "EPERM", "ENOMEM"}) {
+        SCOPED_TRACE(refusal);
+        std::vector<std::string> refused{strace,
+                                         "-f",
+                                         "-qq",
+                                         "-o",
+                                         "/dev/null",
+                                         "-e",
+                                         std::string("inject=io_uring_setup:error=") + refusal};
+        refused.insert(refused.end(), scan.begin(), scan.end());
+        const test::ProgramRun run = test::runProgram(refused, dir.path());
+        EXPECT_EQ(run.out, normal.out);
+        EXPECT_EQ(run.err, normal.err);
+        EXPECT_EQ(run.status, normal.status);
     }
 }
 
