@@ -107,7 +107,9 @@ private:
             return false;
         }
         for (std::size_t i = 0; i < files.size(); ++i) {
-            if (state[i].opened < 0) {
+            if (refusedByTheRing(state[i].opened)) {
+                files[i].readAlone = true;
+            } else if (state[i].opened < 0) {
                 files[i].error = systemError(-state[i].opened);
             }
         }
@@ -165,10 +167,10 @@ private:
     // the read brought exactly that length; a file that arrives short of it or beyond it (it
     // changed, or a file system reads short, or it reports no length, as files in /proc do) is
     // read on until a read finds the end.
-    static void settle(BatchRead& file, const FileState& state) noexcept {
+    void settle(BatchRead& file, const FileState& state) noexcept {
         const int got = state.read;
-        if (got == -EAGAIN) {
-            file.readAlone = true;  // a file system that will not read without waiting
+        if (refusedByTheRing(got)) {
+            file.readAlone = true;
         } else if (got < 0) {
             file.error = systemError(-got);
         } else if (static_cast<std::size_t>(got) == file.window.size() || got == 0 ||
@@ -189,6 +191,7 @@ private:
     // Submits what is queued and takes every completion, each to the file and step it names.
     bool run(std::span<FileState> state, std::size_t queued) noexcept {
         std::size_t inFlight = 0;
+        bool refused = false;
         while (queued > 0 || inFlight > 0) {
             if (queued > 0) {
                 const int submitted =
@@ -201,6 +204,7 @@ private:
                     // Refused outright (the kernel is short of memory, say): what is in flight
                     // is still taken below, and the files not settled are read alone.
                     m_broken = true;
+                    refused = true;
                     queued = 0;
                 }
             }
@@ -220,7 +224,17 @@ private:
                 --inFlight;
             }
         }
-        return !m_broken;
+        return !refused;
+    }
+
+    // Results that say the ring could not do the work, not what the file is: a file system that
+    // will not read without waiting (EAGAIN), an interruption, or a worker the kernel could not
+    // start for an open or a read that would wait, as under a limit on the user's processes
+    // (ECANCELED). The file is read alone; after a cancellation the ring is given up, since every
+    // open or read that waits would be cancelled too.
+    bool refusedByTheRing(int result) noexcept {
+        m_broken = m_broken || result == -ECANCELED;
+        return result == -EAGAIN || result == -EINTR || result == -ECANCELED;
     }
 
     static void record(std::span<FileState> state, std::uint64_t data, int result) noexcept {
