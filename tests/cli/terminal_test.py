@@ -40,6 +40,7 @@ class TrovikScan(unittest.TestCase):
         except OSError:  # EIO: the program and its terminal are gone
             pass
         os.close(reader)
+        scan.stdout and scan.stdout.close()
         self.assertEqual(scan.wait(timeout=60), 1)
         return b"".join(shown), out
 
