@@ -1,5 +1,7 @@
 // Differential fuzzing of the signature matcher: FindSignature and both of its implementations
-// must agree, on every input, with the plainest search that states the matching rule.
+// must agree, on every input, with the plainest search that states the matching rule. Every
+// signature's first offset, as -s and --json report them, must agree with it too: the earliest
+// is the first signature, and each lies where it is said to begin.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -50,5 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 #ifdef TROVIK_HAVE_SSE2_MATCHER
     expectSame(expected, trovik::detail::FindSignatureSse2(window), "FindSignatureSse2");
 #endif
+    std::optional<SignatureMatch> earliest;
+    for (const SignatureMatch& match : trovik::FindEachSignature(window)) {
+        if (!earliest || match.offset < earliest->offset) {
+            earliest = match;
+        }
+        expectSame(SignatureMatch{match.signature, 0},
+                   referenceSearch(data + match.offset, size - match.offset), "FindEachSignature");
+    }
+    expectSame(expected, earliest, "FindEachSignature, earliest");
     return 0;
 }
