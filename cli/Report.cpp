@@ -129,15 +129,16 @@ std::string JsonLine(const std::string& shownPath, const ScanVerdict& verdict) {
         object["error"] = verdict.error.message();
     }
     try {
-        return object.dump() + '\n';
+        (void)Json(shownPath).dump();
     } catch (const Json::type_error&) {
         // Not valid UTF-8: a name's bytes on POSIX need not be. They are given exactly beside it.
+        Json bytes = Json::array();
+        for (const char c : shownPath) {
+            bytes.push_back(static_cast<unsigned char>(c));
+        }
+        object["path_bytes"] = std::move(bytes);
     }
-    Json bytes = Json::array();
-    for (const char c : shownPath) {
-        bytes.push_back(static_cast<unsigned char>(c));
-    }
-    object["path_bytes"] = std::move(bytes);
+    // A system's reason that is not UTF-8 either comes with U+FFFD for its bad bytes.
     return object.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
 }
 
