@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
-#include <optional>
 
 #include "platform/qt/Display.h"
 #include "platform/qt/QtMessageBoxService.h"
@@ -15,55 +14,41 @@
 namespace trovik {
 namespace {
 
-// What the box showed, read while it was up; the box is then dismissed with its OK button.
-struct SeenBox {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    qsizetype buttons = 0;
-    bool plainModal = false;
-    int labelHeight = 0;
-    int width = 0;
-};
-
-std::optional<SeenBox> showAndDismiss(std::string_view text, MessageIcon icon) {
-    std::optional<SeenBox> seen;
-    QTimer::singleShot(0, [&seen] {
+// Shows a box, reads it while it is up and dismisses it with its OK button; the box's width and
+// its label's height come back, and `check` looks at the box.
+std::pair<int, int> showAndDismiss(std::string_view text, MessageIcon icon,
+                                   const std::function<void(const QMessageBox&)>& check) {
+    std::pair<int, int> size;
+    QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box != nullptr) {
-            seen = SeenBox{box->text(),
-                           box->windowTitle(),
-                           box->icon(),
-                           box->buttons().size(),
-                           box->textFormat() == Qt::PlainText && box->isModal(),
-                           box->findChild<QLabel*>("qt_msgbox_label")->sizeHint().height(),
-                           box->width()};
-            box->button(QMessageBox::Ok)->click();
-        }
+        ASSERT_NE(box, nullptr) << "no box came up";
+        check(*box);
+        size = {box->width(), box->findChild<QLabel*>("qt_msgbox_label")->sizeHint().height()};
+        box->button(QMessageBox::Ok)->click();
     });
     QtMessageBoxService("trovik by -zelvo-").show(text, icon);
-    return seen;
+    return size;
 }
 
 TEST(QtMessageBoxService, ShowsAModalPlainTextBoxWithOneOkButtonTheIconAndTheWholeTitle) {
-    const auto oneLine = showAndDismiss("x", MessageIcon::Information);
-    ASSERT_TRUE(oneLine.has_value()) << "no box came up";
+    const auto [width, lineHeight] = showAndDismiss("x", MessageIcon::Information, [](auto&) {});
     // A short text still leaves the title bar room for the bold title and the frame's buttons.
     QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     titleFont.setBold(true);
-    EXPECT_GE(oneLine->width, QFontMetrics(titleFont).horizontalAdvance(oneLine->title) + 100);
+    EXPECT_GE(width, QFontMetrics(titleFont).horizontalAdvance("trovik by -zelvo-") + 100);
     for (const auto& [icon, shown] :
          {std::pair{MessageIcon::Critical, QMessageBox::Critical},
           std::pair{MessageIcon::Information, QMessageBox::Information}}) {
         // A carriage return breaks the line; a name that looks like markup shows as it is.
-        const auto seen = showAndDismiss("first\r\r<b>x</b>.exe is CLEAN!", icon);
-        ASSERT_TRUE(seen.has_value()) << "no box came up";
-        EXPECT_EQ(seen->text, QStringLiteral("first\n\n<b>x</b>.exe is CLEAN!"));
-        EXPECT_GE(seen->labelHeight, 2 * oneLine->labelHeight);
-        EXPECT_EQ(seen->title, QStringLiteral("trovik by -zelvo-"));
-        EXPECT_EQ(seen->icon, shown);
-        EXPECT_EQ(seen->buttons, 1);
-        EXPECT_TRUE(seen->plainModal);
+        const auto twoLines =
+            showAndDismiss("first\r\r<b>x</b>.exe is CLEAN!", icon, [&](auto& box) {
+                EXPECT_EQ(box.text(), QStringLiteral("first\n\n<b>x</b>.exe is CLEAN!"));
+                EXPECT_EQ(box.windowTitle(), QStringLiteral("trovik by -zelvo-"));
+                EXPECT_EQ(box.icon(), shown);
+                EXPECT_EQ(box.buttons().size(), 1);
+                EXPECT_TRUE(box.textFormat() == Qt::PlainText && box.isModal());
+            });
+        EXPECT_GE(twoLines.second, 2 * lineHeight);
     }
 }
 
@@ -75,30 +60,27 @@ TEST(MessageBoxText, DecodesNamesAsTheSystemDoes) {
 }
 
 TEST(QtVolumes, KeepRealFileSystemsOnceEachRootFirstAndLeaveOutPseudoOnes) {
-    const struct {
-        const char* type;
-        const char* mountPoint;
-        bool user;
-    } cases[] = {
-        {"overlay", "/", true},
-        {"vfat", "/media/u/STICK", true},
-        {"vfat", "/run/media/u/S", true},
-        {"nfs4", "/srv/share", true},
-        {"proc", "/proc", false},
-        {"cgroup2", "/sys/fs/cgroup", false},
-        {"devpts", "/dev/pts", false},
-        {"tmpfs", "/run", false},
-        {"ext4", "/run/user/1000", false},
-        {"ext4", "/proc/driver/x", false},
-        {"squashfs", "/snap/core/1", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(isUserVolume(c.type, c.mountPoint), c.user) << c.type << " " << c.mountPoint;
+    for (const auto& [type, mountPoint, user] :
+         std::initializer_list<std::tuple<const char*, const char*, bool>>{
+             {"overlay", "/", true},
+             {"vfat", "/media/u/S", true},
+             {"vfat", "/run/media/u/S", true},
+             {"nfs4", "/srv/share", true},
+             {"proc", "/proc", false},
+             {"tmpfs", "/run", false},
+             {"cgroup2", "/sys/fs/cgroup", false},
+             {"devpts", "/dev/pts", false},
+             {"ext4", "/run/user/1000", false},
+             {"ext4", "/proc/driver/x", false},
+             {"squashfs", "/snap/core/1", false}}) {
+        EXPECT_EQ(isUserVolume(type, mountPoint), user) << type << " " << mountPoint;
     }
     EXPECT_EQ(tidyVolumes({{"/media/b", "OLD"}, {"/home", ""}, {"/media/b", "NEW"}}),
               (std::vector<Volume>{{"/", ""}, {"/home", ""}, {"/media/b", "NEW"}}));
 }
 
+// QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY, XDG_SESSION_TYPE: whether no display can be reached,
+// and whether to run through XWayland.
 TEST(Display, TellsWhenNoDisplayCanBeReachedAndWhenToPreferXWayland) {
     const struct {
         const char* platform;
@@ -122,9 +104,9 @@ TEST(Display, TellsWhenNoDisplayCanBeReachedAndWhenToPreferXWayland) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(missingDisplay(c.platform, c.display, c.wayland).has_value(), c.missing)
-            << "row " << &c - cases;
+            << &c - cases;
         EXPECT_EQ(ShouldPreferXWayland(c.platform, c.display, c.wayland, c.session), c.preferX)
-            << "row " << &c - cases;
+            << &c - cases;
     }
 }
 

@@ -57,23 +57,5 @@ TEST(SnapToScreenEdges, PlacesTheDroppedWindow) {
     }
 }
 
-// In pixels, as the windows measure themselves: 15 twips a pixel, so the margin is 15 pixels.
-TEST(SnapToScreenEdges, InPixels) {
-    constexpr layout::PixelRect screen{800, 0, 1024, 768};
-    const struct {
-        layout::PixelRect window;
-        PixelPosition expected;
-    } rows[] = {
-        {{814, 300, 265, 220}, {800, 300}},    // 14 pixels from the left edge
-        {{815, 300, 265, 220}, {815, 300}},    // 15 stays
-        {{1200, 534, 265, 220}, {1200, 548}},  // 14 from the bottom
-        {{1544, 533, 265, 220}, {1544, 533}},  // 15 from the right and the bottom stays
-        {{1700, -40, 265, 220}, {1559, 0}},    // beyond the top right corner
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(SnapToScreenEdges(row.window, screen), row.expected) << row.window.left;
-    }
-}
-
 }  // namespace
 }  // namespace trovik

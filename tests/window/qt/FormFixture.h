@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QPoint>
+#include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/VolumeService.h"
+#include "platform/io/FileService.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 #include "window/qt/DirListBox.h"
@@ -51,27 +52,87 @@ protected:
     static constexpr int ARow = 1;
     static constexpr int BRow = 2;
 
-    void SetUp() override;
-    void makeForm(const std::filesystem::path& workingFolder);
-
-    // A click at `point` (form pixels), delivered to whatever control the user would hit there.
-    void clickAt(QPoint point, Qt::MouseButton button = Qt::LeftButton);
+    void SetUp() override {
+        disk.write("A/work/report.doc", "clean");
+        disk.write("A/work/pws.exe", filler(1000, Signature, 10));
+        disk.write("A/work/deeper/inner.exe", "clean");
+        disk.write("A/top.exe", filler(1000, Signature, 500));
+        disk.write("B/b.bin", "clean");
+        disk.write("B/stuff/other.bin", "clean");
+        volumes.volumes = {{a, "ALPHA"}, {b, ""}};
+        makeForm(a / "work");
+    }
+    void makeForm(const std::filesystem::path& workingFolder) {
+        form = std::make_unique<Form1>(
+            FormServices{messages, systemFileService(), volumes, workingFolder});
+    }
+    // What the user would hit at `point` (form pixels), and the point in its coordinates.
+    [[nodiscard]] std::pair<QWidget*, QPoint> hit(QPoint point) const {
+        QWidget* target = form->childAt(point) != nullptr ? form->childAt(point) : form.get();
+        return {target, target->mapFrom(form.get(), point)};
+    }
+    void clickAt(QPoint point, Qt::MouseButton button = Qt::LeftButton) {
+        const auto [target, at] = hit(point);
+        QTest::mouseClick(target, button, {}, at);
+    }
     void chooseVolume(int row) { form->Drive1->setCurrentIndex(row); }
     // Selects the file list's entry at `row`, or named `name`, with a click, as the user does.
-    void selectRow(int row);
-    void selectFile(const std::string& name);
-    // Opens the folder list's entry shown as `text` with Enter, or with a double click.
-    void openFolder(const std::string& text, bool doubleClick = false);
+    void selectRow(int row) {
+        const QModelIndex index = form->File1->model()->index(row, 0);
+        form->File1->scrollTo(index);
+        QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
+                          form->File1->visualRect(index).center());
+    }
+    void selectFile(const std::string& name) { selectRow(rowOf(fileNames(), name)); }
+    // Opens the folder list's entry shown as `text` with Enter, or with a double click (a click
+    // followed by a double-click event).
+    void openFolder(const std::string& text, bool doubleClick = false) {
+        const QModelIndex index = form->Dir1->model()->index(rowOf(folderTexts(), text), 0);
+        const QPoint at = form->Dir1->visualRect(index).center();
+        if (doubleClick) {
+            QTest::mouseClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(form->Dir1->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            form->Dir1->setCurrentIndex(index);
+            QTest::keyClick(form->Dir1, Qt::Key_Return);
+        }
+    }
     // Clicks the white caption and returns the one box that came up.
-    Shown scan();
+    Shown scan() {
+        messages.shown.clear();
+        clickAt(form->Label1->geometry().topLeft() + QPoint(10, 10));
+        return messages.shown.size() == 1 ? messages.shown.front() : Shown{"no single box", {}};
+    }
     Shown scanFile(const std::string& name) {
         selectFile(name);
         return scan();
     }
-    [[nodiscard]] Names fileNames() const;
-    [[nodiscard]] Names folderTexts() const;
+    [[nodiscard]] Names fileNames() const {
+        Names names;
+        for (int row = 0; row < form->File1->count(); ++row) {
+            names.push_back(form->File1->entry(row).name.native());
+        }
+        return names;
+    }
+    [[nodiscard]] Names folderTexts() const {
+        Names texts;
+        for (int row = 0; row < form->Dir1->count(); ++row) {
+            texts.push_back(form->Dir1->row(row).text.toStdString());
+        }
+        return texts;
+    }
+    static int rowOf(const Names& rows, const std::string& text) {
+        const auto found = std::ranges::find(rows, text);
+        EXPECT_NE(found, rows.end()) << "no row " << text;
+        return static_cast<int>(found - rows.begin());
+    }
     // The three lists on `folder` and its volume.
-    void expectChainAt(const std::filesystem::path& folder);
+    void expectChainAt(const std::filesystem::path& folder) {
+        EXPECT_EQ(form->Dir1->Path(), folder);
+        EXPECT_EQ(form->File1->Path(), folder);
+        EXPECT_EQ(form->Drive1->currentIndex(),
+                  folder.native().starts_with(b.native()) ? BRow : ARow);
+    }
 };
 
 }  // namespace trovik::test

@@ -18,12 +18,12 @@ using HostileFolder = FormFixture;
 
 const std::string Gone = "No such file or directory";
 
-TEST_F(HostileFolder, AFolderThatVanishesWhileShownLeavesTheWindowUsable) {
+// Folders and a volume that go away while shown: the lists still show the names, scanning one
+// says it is gone and never calls it clean, the lists stay where they were, and the rest works.
+TEST_F(HostileFolder, FoldersAndVolumesThatVanishWhileShownLeaveTheWindowUsable) {
     const Names shownFolders = folderTexts();
     selectFile("pws.exe");
     std::filesystem::remove_all(a / "work");
-
-    // The list still shows the names; scanning one says it is gone and never calls it clean.
     EXPECT_EQ(scan(), (Shown{"pws.exe could not be scanned!\r\r" + Gone, MessageIcon::Critical}));
     messages.shown.clear();
     openFolder("deeper");  // listed, but gone with its parent; nothing is re-read
@@ -42,23 +42,17 @@ TEST_F(HostileFolder, AFolderThatVanishesWhileShownLeavesTheWindowUsable) {
     form->Dir1_Change();
     EXPECT_EQ(messages.shown, (Boxes{openFailure(a / "later", Gone)}));
     expectChainAt(a);
-}
 
-TEST_F(HostileFolder, AVolumeThatGoesAwayWhileShownLeavesTheOtherVolumesUsable) {
+    // A volume unmounted, its mount point taken away: chosen again, neither its current folder
+    // nor its root opens, and the lists stay on A.
     chooseVolume(BRow);
     openFolder("stuff");
-    selectFile("other.bin");
-    std::filesystem::remove_all(b);  // unmounted, its mount point taken away
-    EXPECT_EQ(scan(), (Shown{"other.bin could not be scanned!\r\r" + Gone, MessageIcon::Critical}));
+    std::filesystem::remove_all(b);
     chooseVolume(ARow);
-    expectChainAt(a / "work");
-    EXPECT_EQ(scanFile("pws.exe"), stealer("pws.exe"));
-
-    // Chosen again: neither its current folder nor its root opens; the lists stay on A.
     messages.shown.clear();
     chooseVolume(BRow);
     EXPECT_EQ(messages.shown, (Boxes{openFailure(b / "stuff", Gone)}));
-    expectChainAt(a / "work");
+    expectChainAt(a);
 }
 
 TEST_F(HostileFolder, NamesThatAreNotTextShowAndScanTheirOwnFile) {
@@ -95,43 +89,29 @@ TEST_F(HostileFolder, NamesThatAreNotTextShowAndScanTheirOwnFile) {
     EXPECT_EQ(scanFile("inside.exe"), stealer("inside.exe"));
 }
 
-// A million files are listed while the window is still painted, and the last is selected and
-// scanned. Most names are further links to a few empty files: four times cheaper than files. The
-// time bound is loose: it catches a per-item or per-file-stat listing, in optimised builds only.
-TEST_F(HostileFolder, AMillionFilesListAndTheLastIsSelectedAndScanned) {
-    const auto folder = disk / "million";
-    constexpr int count = 1'000'000;
-    std::filesystem::path source = disk.write(folder / "file0000000.dat", "");
-    char name[32];
-    for (int i = 1; i < count - 1; ++i) {
-        std::snprintf(name, sizeof name, "file%07d.dat", i);
-        std::error_code tooMany;  // links per file are limited: then a new file
-        if (std::filesystem::create_hard_link(source, folder / name, tooMany), tooMany) {
-            source = disk.write(folder / name, "");
-        }
+// A folder of more files than 16 bits count is read while the window is still painted (on a worker
+// thread once reading takes more than a moment), and its last file is selected and scanned.
+TEST_F(HostileFolder, AHundredThousandFilesListWhilePaintedAndTheLastIsScanned) {
+    constexpr int count = 100'000;
+    disk.write("many/zz-last.exe", filler(1000, Signature, 900));
+    for (int i = 0; i < count - 1; ++i) {
+        ASSERT_TRUE(std::ofstream(disk / "many" / ("file" + std::to_string(i + count)))) << i;
     }
-    disk.write(folder / "zz-last.exe", filler(1000, Signature, 900));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-
     int paints = 0;
     QTimer ticks;
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         form->repaint();
         ++paints;
     });
-    ticks.start(20);
+    ticks.start(5);
     QElapsedTimer timer;
     timer.start();
-    ASSERT_FALSE(form->Dir1->setPath(folder).has_value());  // both lists, as a user's open does
+    ASSERT_FALSE(form->Dir1->setPath(disk / "many").has_value());  // both lists, as an open does
     const auto listed = timer.elapsed();
-    ticks.stop();
-    RecordProperty("list_1000000_ms", static_cast<int>(listed));
     ASSERT_EQ(form->File1->count(), count);
-    EXPECT_TRUE(listed < 500 || paints > 0) << "not painted in " << listed << " ms";
-#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-    EXPECT_LT(listed, 10'000);
-#endif
+    EXPECT_TRUE(listed < 40 || paints > 0) << "not painted in " << listed << " ms";
     form->File1->setFocus();
     QTest::keyClick(form->File1, Qt::Key_End);
     EXPECT_EQ(form->File1->ListIndex(), count - 1);
