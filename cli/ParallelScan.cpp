@@ -1,5 +1,6 @@
 #include "cli/ParallelScan.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
@@ -35,10 +36,11 @@ struct Job {
 // and the files are the system's, otherwise one by one through the file service.
 class Scanner {
 public:
-    Scanner(FileService& files, bool batched, MatchDetail detail)
+    // `batched`: the number of scanners that read in batches at once, or 0.
+    Scanner(FileService& files, unsigned batched, MatchDetail detail)
         : m_files(files), m_detail(detail) {
-        if (batched) {
-            m_reader = makeSystemBatchReader();
+        if (batched > 0) {
+            m_reader = makeSystemBatchReader(batched);
         }
         if (m_reader) {
             m_windows =
@@ -202,7 +204,8 @@ private:
 
 void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
                  const VerdictSink& sink, MatchDetail detail) {
-    const bool batched = batchedReads(files);
+    // The scanners that read in batches at once: one a thread.
+    const unsigned batched = batchedReads(files) ? std::max(threads, 1u) : 0;
     if (threads <= 1) {
         // Targets are gathered into batches as the walk gives them, and reported batch by batch.
         Scanner scanner(files, batched, detail);

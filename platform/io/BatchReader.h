@@ -35,8 +35,11 @@ public:
     virtual void read(std::span<BatchRead> files) noexcept = 0;
 };
 
-// A reader of the system's, or null where the system offers none or refuses one (no io_uring, a
-// kernel or a sandbox that forbids it, a limit on locked memory): then files are read one by one.
-std::unique_ptr<BatchReader> makeSystemBatchReader() noexcept;
+// A reader of the system's, one of `readers` that work at once, or null where the system offers
+// none or refuses one (no io_uring, a kernel or a sandbox that forbids it, a limit on locked
+// memory): then files are read one by one. Together the readers never hold more descriptors than
+// the process's limit leaves room for, so a batch holds fewer files where the limit is low, and
+// where it is too low for batches there is no reader.
+std::unique_ptr<BatchReader> makeSystemBatchReader(unsigned readers = 1) noexcept;
 
 }  // namespace trovik

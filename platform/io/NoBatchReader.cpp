@@ -3,7 +3,7 @@
 namespace trovik {
 
 // Systems without a way to batch reads read each file through the file service.
-std::unique_ptr<BatchReader> makeSystemBatchReader() noexcept {
+std::unique_ptr<BatchReader> makeSystemBatchReader(unsigned /*readers*/) noexcept {
     return nullptr;
 }
 

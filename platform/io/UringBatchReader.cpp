@@ -1,8 +1,10 @@
 #include <fcntl.h>
 #include <liburing.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -16,8 +18,10 @@ namespace {
 
 // A file takes at most two entries at once (its read and its close), so that a whole batch fits
 // in the ring.
-constexpr std::size_t Capacity = 32;
+constexpr std::size_t MostFiles = 32;
 constexpr unsigned RingEntries = 128;
+// Descriptors left to the rest of the program (the standard streams, the folder being listed).
+constexpr std::size_t KeptDescriptors = 16;
 
 // As the file service opens: read-only, never waiting on the open, no controlling terminal, never
 // inherited; O_NOATIME where the system lets us.
@@ -43,7 +47,7 @@ struct FileState {
 
 class UringBatchReader final : public BatchReader {
 public:
-    UringBatchReader() noexcept = default;
+    explicit UringBatchReader(std::size_t capacity) noexcept : m_capacity(capacity) {}
     UringBatchReader(const UringBatchReader&) = delete;
     UringBatchReader& operator=(const UringBatchReader&) = delete;
     ~UringBatchReader() override {
@@ -62,12 +66,12 @@ public:
         return m_ready && !m_broken;
     }
 
-    [[nodiscard]] std::size_t capacity() const noexcept override { return Capacity; }
+    [[nodiscard]] std::size_t capacity() const noexcept override { return m_capacity; }
 
     void read(std::span<BatchRead> files) noexcept override {
-        std::array<FileState, Capacity> states{};
+        std::array<FileState, MostFiles> states{};
         const auto state = std::span(states).first(files.size());
-        if (m_broken || files.size() > Capacity) {
+        if (m_broken || files.size() > m_capacity) {
             for (BatchRead& file : files) {
                 file.readAlone = true;
             }
@@ -228,13 +232,15 @@ private:
     }
 
     // Results that say the ring could not do the work, not what the file is: a file system that
-    // will not read without waiting (EAGAIN), an interruption, or a worker the kernel could not
+    // will not read without waiting (EAGAIN), an interruption, a worker the kernel could not
     // start for an open or a read that would wait, as under a limit on the user's processes
-    // (ECANCELED). The file is read alone; after a cancellation the ring is given up, since every
-    // open or read that waits would be cancelled too.
+    // (ECANCELED), or no descriptor left while the batches held theirs (EMFILE, ENFILE). The file
+    // is read alone; after a cancellation the ring is given up, since every open or read that
+    // waits would be cancelled too.
     bool refusedByTheRing(int result) noexcept {
         m_broken = m_broken || result == -ECANCELED;
-        return result == -EAGAIN || result == -EINTR || result == -ECANCELED;
+        return result == -EAGAIN || result == -EINTR || result == -ECANCELED || result == -EMFILE ||
+               result == -ENFILE;
     }
 
     static void record(std::span<FileState> state, std::uint64_t data, int result) noexcept {
@@ -266,6 +272,7 @@ private:
     }
 
     io_uring m_ring{};
+    std::size_t m_capacity;
     bool m_ready = false;         // the ring was set up
     bool m_broken = false;        // the ring is not to be used again
     bool m_lostInFlight = false;  // the ring failed with operations in flight
@@ -273,8 +280,19 @@ private:
 
 }  // namespace
 
-std::unique_ptr<BatchReader> makeSystemBatchReader() noexcept {
-    auto reader = std::unique_ptr<UringBatchReader>(new (std::nothrow) UringBatchReader);
+std::unique_ptr<BatchReader> makeSystemBatchReader(unsigned readers) noexcept {
+    // Each reader holds its ring's descriptor and up to a batch of files.
+    rlimit limit{};
+    std::size_t capacity = MostFiles;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        const auto open = static_cast<std::size_t>(limit.rlim_cur);
+        const std::size_t share = open > KeptDescriptors ? (open - KeptDescriptors) / readers : 0;
+        capacity = std::min(capacity, share > 0 ? share - 1 : 0);
+    }
+    if (capacity < 2) {
+        return nullptr;
+    }
+    auto reader = std::unique_ptr<UringBatchReader>(new (std::nothrow) UringBatchReader(capacity));
     if (reader == nullptr || !reader->start()) {
         return nullptr;
     }
