@@ -99,7 +99,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, const Console& con
                                           "\n" + std::string(CommentText));
     app.footer(std::string(Examples) +
                "\nExit status: 0 if every file is clean, 1 if any file is a password stealer, "
-               "otherwise 2 if any path could not be scanned.\n");
+               "otherwise 2 if any path could not be scanned or the report could not be "
+               "written.\n");
 
     Options options;
     app.add_flag("-r,--recursive", options.walk.recursive,
