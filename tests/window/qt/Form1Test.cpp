@@ -49,16 +49,6 @@ TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixelsWithTheirCaptionsAndFonts) {
     }
 }
 
-TEST_F(Form1Layout, WindowIsAFixedBorderlessPictureWithTheApplicationTitleAndIcon) {
-    EXPECT_EQ(form->size(), QSize(265, 220));
-    EXPECT_EQ(form->minimumSize(), form->maximumSize());
-    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("trovik by -zelvo-"));
-    form->show();  // the icon is set when the window is first shown
-    EXPECT_EQ(form->windowIcon().availableSizes(),
-              QIcon(QStringLiteral(":/trovik/icon.png")).availableSizes());
-}
-
 TEST_F(Form1Layout, OnlyTheListsTakeFocusStartingWithTheDriveList) {
     form->show();
     QApplication::setActiveWindow(form.get());
@@ -75,12 +65,18 @@ TEST_F(Form1Layout, OnlyTheListsTakeFocusStartingWithTheDriveList) {
     }
 }
 
-// The window rendered at the screen's scale: where no control covers it, the picture is drawn
-// pixel for pixel from the copy made for that scale (the strip under the lists, the title bar).
-// The caption is white, above its black shadow.
-TEST_F(Form1Layout, PictureCoversTheWindowAtTheScreensScaleWithTheCaptionOverItsShadow) {
-    form->show();
+// A fixed borderless window with the application's title and icon, rendered at the screen's
+// scale: where no control covers it, the picture is drawn pixel for pixel from the copy made for
+// that scale (the strip under the lists, the title bar), 265 by 220 pixels. The caption is white,
+// above its black shadow.
+TEST_F(Form1Layout, AFixedBorderlessTitledPictureAtTheScreensScaleWithTheCaptionOverItsShadow) {
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("trovik by -zelvo-"));
+    form->show();  // the icon is set when the window is first shown
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(form->windowIcon().availableSizes(),
+              QIcon(QStringLiteral(":/trovik/icon.png")).availableSizes());
     const QImage picture = form->grab().toImage();
     const double scale = picture.devicePixelRatio();
     EXPECT_EQ(scale, qEnvironmentVariable("QT_SCALE_FACTOR") == "2" ? 2.0 : 1.0);
