@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# trovik.exe under wine on the X server and window manager that make test-windows runs, driven by
+# xdotool: the greeting comes alone and first; then the window is 265 by 220 and centred; a file
+# selected and scanned by a click on the caption gives the exact verdict box; a drag dropped near
+# an edge snaps flush; "-" minimises; "X" ends the program with status 0. Boxes are closed by a
+# click on their button. Usage: trovik_e2e.sh trovik.exe box_text.exe (77: skipped)
+set -uo pipefail
+readonly program=$1 box_text_program=$2 title='trovik by -zelvo-'
+for tool in wine xdotool xwininfo; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+done
+[[ -n ${DISPLAY:-} ]] || { echo "skipped: no X display"; exit 77; }
+work=$(mktemp -d)
+pid=''
+trap 'xdotool mouseup 1; [[ -n $pid ]] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; cat "$work/log" >&2; exit 1; }
+within() { # SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds
+    local tries
+    for ((tries = $1 * 10; tries > 0; tries--)); do
+        "${@:2}" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'; }
+# The program's visible windows: the main one (265 by 220, at mx my) and its boxes.
+look() {
+    main='' boxes=()
+    local id x y w h
+    for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
+        read -r x y w h < <(geometry "$id")
+        if [[ $w == 265 && $h == 220 ]]; then main=$id mx=$x my=$y; else boxes+=("$id"); fi
+    done
+}
+one_box() { look; ((${#boxes[@]} == 1)); }
+window_alone() { look; ((${#boxes[@]} == 0)) && [[ -n $main ]]; }
+window_at() { window_alone && [[ "$mx $my" == "$1 $2" ]]; }
+window_hidden() { look; [[ -z $main ]] && kill -0 "$pid"; }
+close_box() {
+    local x y w h
+    read -r x y w h < <(geometry "${boxes[0]}")
+    xdotool mousemove $((x + w / 2)) $((y + h - 21)) click 1
+}
+box_text() { wine "$box_text_program" "$title" 2>/dev/null | tr '\r\n' '||'; }
+
+mkdir "$work/folder"
+printf 'MZ.. SexStory ..' >"$work/folder/b.exe"
+(cd "$work/folder" && exec wine "$program") >"$work/log" 2>&1 &
+pid=$!
+
+within 60 one_box || fail "no greeting"
+[[ -z $main ]] || fail "the window is up beside the greeting"
+[[ $(box_text) == "Sup, I made this program in 5 minutes!"*"||-zelvo" ]] || fail "greeting: $(box_text)"
+close_box
+within 20 window_alone || fail "no window after the greeting"
+form=$main
+xdotool mousemove $((mx + 150)) $((my + 38)) click 1  # the one file, in File1
+within 5 window_at 267 190 || fail "not centred on the 800 by 600 screen: $mx $my"
+
+xdotool mousemove $((mx + 180)) $((my + 195)) click 1  # "Scan File!"
+within 20 one_box || fail "no verdict box"
+[[ $(box_text) == "b.exe is a PASSWORD STEALER!" ]] || fail "verdict: $(box_text)"
+close_box
+within 20 window_alone || fail "the verdict box did not close"
+
+# Pressed on the painted title and dropped 70 pixels beyond the left edge, 10 below the top.
+# The pointer is moved again until the move has begun and the window follows it.
+xdotool mousemove $((mx + 100)) $((my + 10)) mousedown 1
+follows() { xdotool mousemove 300 300 mousemove 30 20 && window_at -70 10; }
+within 5 follows || fail "the window did not follow the pointer: $mx $my"
+xdotool mouseup 1
+within 10 window_at 0 0 || fail "not snapped flush: $mx $my"
+
+xdotool mousemove 241 10 click 1  # "-"
+within 10 window_hidden || fail "not minimised"
+xdotool windowactivate "$form"
+within 10 window_at 0 0 || fail "not restored"
+xdotool mousemove 253 10 click 3  # "X", with the right button
+within 20 eval '! kill -0 $pid 2>/dev/null' || fail "still running after X"
+wait "$pid"
+status=$?
+pid=''
+((status == 0)) || fail "ended with status $status"
+echo "passed"
