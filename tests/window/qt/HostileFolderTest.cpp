@@ -55,33 +55,32 @@ TEST_F(HostileFolder, FoldersAndVolumesThatVanishWhileShownLeaveTheWindowUsable)
     expectChainAt(a);
 }
 
+// Names that are not text show as the system decodes them and scan their own file. Each pair
+// shows the same text (bytes that do not decode show as replacement characters), but only one
+// holds a signature: a name rebuilt from its text would scan the wrong file or none.
 TEST_F(HostileFolder, NamesThatAreNotTextShowAndScanTheirOwnFile) {
-    // Each pair shows the same text (bytes that do not decode show as one replacement
-    // character), but only the first holds a signature: a name rebuilt from its text would scan
-    // the wrong file or none.
     const auto folder = disk / "names";
-    const std::string pairs[][2] = {
-        {"caf\xe9.exe", "caf\xe8.exe"},            // Latin-1
-        {"over\xc0\xaf.exe", "over\xc1\xbf.exe"},  // overlong forms of '/' and '?'
+    const struct {
+        std::string name;
+        bool planted;
+    } files[] = {
+        {"caf\xe8.exe", false},      {"caf\xe9.exe", true},  // Latin-1, in the order of their bytes
+        {"na\xc3\xafve.exe", false},                         // valid UTF-8
+        {"over\xc0\xaf.exe", true},  {"over\xc1\xbf.exe", false},  // overlong '/' and '?'
     };
-    for (const auto& pair : pairs) {
-        disk.write(folder / pair[0], filler(100, Signature, 3));
-        disk.write(folder / pair[1], "clean");
+    for (const auto& file : files) {
+        disk.write(folder / file.name, file.planted ? filler(100, Signature, 3) : "clean");
     }
-    disk.write(folder / "na\xc3\xafve.exe", "clean");  // valid UTF-8 shows as itself
     disk.write(folder / "dir\xff" / "inside.exe", filler(100, Signature, 0));
     ASSERT_FALSE(form->Dir1->setPath(folder).has_value());
     ASSERT_EQ(form->File1->count(), 5);
-    for (int row = 0; row < form->File1->count(); ++row) {
-        const std::string name = form->File1->entry(row).name.native();
-        SCOPED_TRACE(testing::PrintToString(name));
-        EXPECT_EQ(form->File1->model()->index(row, 0).data().toString(),
-                  QFile::decodeName(QByteArray::fromStdString(name)));
-        const bool planted =
-            std::ranges::any_of(pairs, [&](const auto& pair) { return pair[0] == name; });
+    for (int row = 0; row < 5; ++row) {
+        const std::string& name = files[row].name;
+        EXPECT_EQ(form->File1->entry(row).name, name);
+        EXPECT_EQ(form->File1->entry(row).text, QFile::decodeName(QByteArray::fromStdString(name)));
         selectRow(row);
         const Shown clean{name + " is CLEAN!", MessageIcon::Information};
-        EXPECT_EQ(scan(), planted ? stealer(name) : clean);
+        EXPECT_EQ(scan(), files[row].planted ? stealer(name) : clean) << row;
     }
     EXPECT_EQ(form->File1->entry(2).text, QStringLiteral("na\u00efve.exe"));
     openFolder("dir\xef\xbf\xbd");  // a folder with such a name opens by its bytes too
