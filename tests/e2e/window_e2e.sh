@@ -17,10 +17,8 @@ done
 work=$(mktemp -d)
 pids=()
 stop() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
+    kill "${pids[@]}" 2>/dev/null
+    wait "${pids[@]}" 2>/dev/null
     rm -rf "$work"
 }
 trap stop EXIT
