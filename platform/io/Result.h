@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cassert>
+#include <cstdlib>
 #include <system_error>
 #include <utility>
 #include <variant>
@@ -23,20 +24,21 @@ public:
         return error != nullptr ? *error : std::error_code{};
     }
 
-    [[nodiscard]] T& value() & {
-        assert(ok());
-        return std::get<T>(m_state);
-    }
-    [[nodiscard]] const T& value() const& {
-        assert(ok());
-        return std::get<T>(m_state);
-    }
-    [[nodiscard]] T&& value() && {
-        assert(ok());
-        return std::get<T>(std::move(m_state));
-    }
+    [[nodiscard]] T& value() & noexcept { return *held(*this); }
+    [[nodiscard]] const T& value() const& noexcept { return *held(*this); }
+    [[nodiscard]] T&& value() && noexcept { return std::move(*held(*this)); }
 
 private:
+    // A failed result has no value: asking for it stops the program, it does not throw.
+    template <typename Self>
+    static auto* held(Self& self) noexcept {
+        auto* stored = std::get_if<T>(&self.m_state);
+        if (stored == nullptr) {
+            std::abort();
+        }
+        return stored;
+    }
+
     std::variant<T, std::error_code> m_state;
 };
 
