@@ -56,7 +56,7 @@ TempDir::~TempDir() {
 
 std::filesystem::path TempDir::write(const std::filesystem::path& name,
                                      std::string_view content) const {
-    const auto target = m_path / name;
+    auto target = m_path / name;
     std::filesystem::create_directories(target.parent_path());
     std::ofstream out(target, std::ios::binary);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));

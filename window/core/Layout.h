@@ -49,6 +49,8 @@ inline constexpr std::string_view CaptionText = "Scan File!";
 
 // Font sizes in points, turned into pixels at the same 15 twips per pixel (20 twips a point).
 constexpr int pointsToPixels(double points) {
+    // Points are never negative, so adding a half and truncating rounds to the nearest.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     return static_cast<int>(points * 20.0 / TwipsPerPixel + 0.5);
 }
 inline constexpr double ListFontPoints = 6.0;

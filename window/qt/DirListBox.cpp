@@ -76,7 +76,7 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-std::vector<FolderRow> folderRows(const std::filesystem::path& folder, NameList subfolders) {
+std::vector<FolderRow> folderRows(const std::filesystem::path& folder, const NameList& subfolders) {
     std::vector<FolderRow> rows;
     std::filesystem::path ancestor;
     int level = 0;
@@ -143,7 +143,7 @@ std::optional<FolderError> DirListBox::list(const std::filesystem::path& folder)
     if (!subfolders) {
         return FolderError{tidy, subfolders.error()};
     }
-    m_model.setRows(folderRows(tidy, std::move(subfolders).value()));
+    m_model.setRows(folderRows(tidy, subfolders.value()));
     m_path = tidy;
     m_volumes.remember(tidy);
     markCurrentFolder();

@@ -43,7 +43,7 @@ private:
 
 // The rows the folder list shows for `folder`: its ancestors from the root down, the folder, then
 // its subfolders (bare names, sorted for display).
-std::vector<FolderRow> folderRows(const std::filesystem::path& folder, NameList subfolders);
+std::vector<FolderRow> folderRows(const std::filesystem::path& folder, const NameList& subfolders);
 
 // The folder list: the ancestors of its folder and the folder's subfolders. Opening an entry (a
 // double click or Enter) makes it the folder and raises `changed`.

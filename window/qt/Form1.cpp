@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <utility>
 
 #include "scan/ScanCommand.h"
 #include "window/core/Greeting.h"
@@ -66,7 +67,7 @@ void setTextColour(QWidget* label, const QColor& colour) {
 
 Form1::Form1(FormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      m_services(services),
+      m_services(std::move(services)),
       m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder) {
     setWindowTitle(fromUtf8(ApplicationTitle));
     setFixedSize(pixels(layout::Form1Client).size());
