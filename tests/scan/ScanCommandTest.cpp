@@ -1,16 +1,10 @@
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include "support/OwnedHandle.h"
-#endif
-
 #include <stdexcept>
 
-#include "platform/io/FileErrors.h"
 #include "scan/ScanCommand.h"
 #include "support/FakeFileService.h"
 #include "support/RecordingMessageBox.h"
-#include "support/TempDir.h"
 
 namespace trovik {
 namespace {
@@ -18,13 +12,18 @@ namespace {
 using test::Shown;
 using namespace std::string_literals;
 
+// A click on a file list entry of `folder` named `file` at `index`, over a file service whose
+// open fails with `openError`, or whose second read fails with `readError`, 4 bytes a read.
 struct CommandCase {
     const char* name;
-    FileSelection selection;
+    const char* folder;
+    const char* file;
+    std::int64_t index;
     std::string content;
     std::error_code openError;
-    std::error_code readError;  // of the second read, each read giving at most 4 bytes
-    Shown box;
+    std::error_code readError;
+    const char* text;  // of the one box
+    MessageIcon icon;
     const char* opened;  // the path opened, or nullptr when nothing is
     int openWhileShown;  // files the scan holds open while the box is up
 };
@@ -44,10 +43,11 @@ TEST_P(ScanCommandTest, OneBoxAClickAndTheFileClosedAfterIt) {
     std::vector<int> openWhileShown;
     messages.whileShown = [&](const Shown&) { openWhileShown.push_back(files.openFiles); };
 
-    ScanCommand(c.selection, messages, files);
-    ScanCommand(c.selection, messages, files);
+    ScanCommand({c.folder, c.file, c.index}, messages, files);
+    ScanCommand({c.folder, c.file, c.index}, messages, files);
 
-    EXPECT_EQ(messages.shown, (test::Boxes{c.box, c.box}));
+    const Shown box{c.text, c.icon};
+    EXPECT_EQ(messages.shown, (test::Boxes{box, box}));
     EXPECT_EQ(openWhileShown, (std::vector<int>{c.openWhileShown, c.openWhileShown}));
     const auto opened = c.opened != nullptr ? std::vector<std::filesystem::path>{c.opened, c.opened}
                                             : std::vector<std::filesystem::path>{};
@@ -56,52 +56,28 @@ TEST_P(ScanCommandTest, OneBoxAClickAndTheFileClosedAfterIt) {
     EXPECT_EQ(files.closes, c.openWhileShown * 2);
 }
 
+const std::error_code None;
+constexpr auto Critical = MessageIcon::Critical;
+
 INSTANTIATE_TEST_SUITE_P(
     Fake, ScanCommandTest,
-    testing::Values(CommandCase{"NothingSelected",
-                                {"/tmp", "", -1},
-                                "",
-                                {},
-                                {},
-                                {"No file selected!", MessageIcon::Critical},
-                                nullptr,
-                                0},
+    testing::Values(CommandCase{"NothingSelected", "/tmp", "", -1, "", None, None,
+                                "No file selected!", Critical, nullptr, 0},
                     // Any entry of any folder: the index is not held in 16 bits.
-                    CommandCase{"CleanByItsBareName",
-                                {"/tmp", "setup.exe", 999'999},
-                                "nothing to see",
-                                {},
-                                {},
-                                {"setup.exe is CLEAN!", MessageIcon::Information},
-                                "/tmp/setup.exe",
-                                1},
-                    CommandCase{"StealerAtTheRoot",
-                                {"/", "pws.exe", 3},
-                                "MZ\0\0sExStOrY"s,
-                                {},
-                                {},
-                                {"pws.exe is a PASSWORD STEALER!", MessageIcon::Critical},
-                                "/pws.exe",
-                                1},
-                    CommandCase{"OpenRefused",
-                                {"/home/u", "secret.doc", 0},
-                                "SEXSTORY",
-                                test::systemError(EACCES),
-                                {},
-                                {"secret.doc could not be scanned!\r\rPermission denied",
-                                 MessageIcon::Critical},
-                                "/home/u/secret.doc",
-                                0},
+                    CommandCase{"CleanByItsBareName", "/tmp", "setup.exe", 999'999,
+                                "nothing to see", None, None, "setup.exe is CLEAN!",
+                                MessageIcon::Information, "/tmp/setup.exe", 1},
+                    CommandCase{"StealerAtTheRoot", "/", "pws.exe", 3, "MZ\0\0sExStOrY"s, None,
+                                None, "pws.exe is a PASSWORD STEALER!", Critical, "/pws.exe", 1},
+                    CommandCase{"OpenRefused", "/home/u", "secret.doc", 0, "SEXSTORY",
+                                test::systemError(EACCES), None,
+                                "secret.doc could not be scanned!\r\rPermission denied", Critical,
+                                "/home/u/secret.doc", 0},
                     // The read fails after half a signature has arrived.
-                    CommandCase{"ReadFails",
-                                {"/home/u", "disk.img", 0},
-                                "SEXSTORY",
-                                {},
+                    CommandCase{"ReadFails", "/home/u", "disk.img", 0, "SEXSTORY", None,
                                 test::systemError(EIO),
-                                {"disk.img could not be scanned!\r\rInput/output error",
-                                 MessageIcon::Critical},
-                                "/home/u/disk.img",
-                                1}),
+                                "disk.img could not be scanned!\r\rInput/output error", Critical,
+                                "/home/u/disk.img", 1}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(ScanCommandBoxFails, FileIsClosedAllTheSame) {
@@ -111,37 +87,6 @@ TEST(ScanCommandBoxFails, FileIsClosedAllTheSame) {
     messages.whileShown = [](const Shown&) { throw std::runtime_error("the box failed"); };
     EXPECT_THROW(ScanCommand({"/tmp", "a", 0}, messages, files), std::runtime_error);
     EXPECT_EQ(files.openFiles, 0);
-}
-
-// The real file service under the command: a vanished file, a folder and, on Windows, a file
-// another program holds without sharing it are reported in the system's words, never as CLEAN.
-TEST(ScanCommandOnDisk, UnreadableIsReportedInTheSystemsWords) {
-    test::TempDir dir;
-    test::RecordingMessageBox messages;
-    dir.write("sub/keep", "x");
-    ScanCommand({dir.path(), "vanished.exe", 0}, messages, systemFileService());
-    ScanCommand({dir.path(), "sub", 1}, messages, systemFileService());
-#ifdef _WIN32
-    const auto locked = dir.write("locked.exe", "x");
-    {
-        const test::OwnedHandle other(::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr,
-                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(other.valid());
-        ScanCommand({dir.path(), "locked.exe", 2}, messages, systemFileService());
-    }
-    const auto reason = std::error_code(ERROR_SHARING_VIOLATION, windowsErrorCategory()).message();
-    const auto vanished = std::error_code(ERROR_FILE_NOT_FOUND, windowsErrorCategory()).message();
-    const test::Boxes more{
-        {"locked.exe could not be scanned!\r\r" + reason, MessageIcon::Critical}};
-#else
-    const std::string vanished = "No such file or directory";
-    const test::Boxes more;
-#endif
-    test::Boxes expected{
-        {"vanished.exe could not be scanned!\r\r" + vanished, MessageIcon::Critical},
-        {"sub could not be scanned!\r\rIs a directory", MessageIcon::Critical}};
-    expected.insert(expected.end(), more.begin(), more.end());
-    EXPECT_EQ(messages.shown, expected);
 }
 
 }  // namespace

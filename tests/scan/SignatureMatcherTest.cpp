@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <random>
 #include <string>
 
@@ -16,9 +14,11 @@ std::span<const std::byte> bytes(std::string_view text) {
 }
 
 // The rule written for clarity, shared with the fuzzers, which hold the matcher to it on any input.
+const std::uint8_t* raw(std::string_view window) {
+    return reinterpret_cast<const std::uint8_t*>(window.data());  // NOLINT
+}
 std::optional<SignatureMatch> reference(std::string_view window) {
-    return test::referenceSearch(reinterpret_cast<const std::uint8_t*>(window.data()),  // NOLINT
-                                 window.size());
+    return test::referenceSearch(raw(window), window.size());
 }
 
 // Every implementation must give the same answer as the reference.
@@ -51,9 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"EmptyWindow", "", std::nullopt},
         MatchCase{"FirstAsWritten", "xx Change Your Password", SignatureMatch{0, 3}},
         MatchCase{"FirstInLowerCase", "change your password", SignatureMatch{0, 0}},
-        MatchCase{"FirstInCapitals", "CHANGE YOUR PASSWORD", SignatureMatch{0, 0}},
         MatchCase{"SecondInLowerCase", "..software\\borland\\delphi\\rtl", SignatureMatch{1, 2}},
-        MatchCase{"SecondWithForwardSlashes", "SOFTWARE/Borland/Delphi/RTL", std::nullopt},
         MatchCase{"BackslashIsNotFoldedIntoABar", "SOFTWARE|Borland|Delphi|RTL", std::nullopt},
         MatchCase{"SpaceIsNotFoldedIntoNul", "Change\0Your\0Password"s, std::nullopt},
         MatchCase{"ThirdInMixedCase", "sExStOrY", SignatureMatch{2, 0}},
@@ -85,25 +83,6 @@ TEST(SignatureMatcherBoundaries, EveryOffsetAndLengthAroundTheBlocks) {
     }
 }
 
-// Each signature's first occurrence, one signature at a time, by plain comparison.
-SignatureMatches eachByHand(std::string_view window) {
-    const auto fold = [](char c) {
-        return std::isalpha(static_cast<unsigned char>(c)) ? c | 0x20 : c;
-    };
-    SignatureMatches found;
-    for (std::size_t k = 0; k < StealerSignatures.size(); ++k) {
-        const auto sig = StealerSignatures[k];
-        for (std::size_t at = 0; at + sig.size() <= window.size(); ++at) {
-            if (std::equal(sig.begin(), sig.end(), window.begin() + static_cast<std::ptrdiff_t>(at),
-                           [&](char a, char b) { return fold(a) == fold(b); })) {
-                found.add({k, at});
-                break;
-            }
-        }
-    }
-    return found;
-}
-
 TEST(EachSignature, FirstOffsetOfEveryOneInTheSignaturesOrder) {
     const std::string window =
         "SEXSTORYxsexstory..software\\borland\\delphi\\rtl CHANGE YOUR PASSWORD";
@@ -131,7 +110,8 @@ TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
             window.replace(random() % (window.size() - sig.size() + 1), sig.size(), sig);
         }
         expectAllAgree(window, reference(window));
-        EXPECT_EQ(FindEachSignature(bytes(window)), eachByHand(window));
+        EXPECT_EQ(FindEachSignature(bytes(window)),
+                  test::referenceEach(raw(window), window.size()));
     }
 }
 

@@ -33,16 +33,15 @@ INSTANTIATE_TEST_SUITE_P(DriveLetters, BuildTargetPathTest,
 #else
 INSTANTIATE_TEST_SUITE_P(
     Posix, BuildTargetPathTest,
-    testing::Values(
-        JoinCase{"FolderGetsOneSeparator", "/usr/bin", "notepad.exe", "/usr/bin/notepad.exe"},
-        JoinCase{"RootKeepsItsOwn", "/", "setup.exe", "/setup.exe"},
-        JoinCase{"RootAndShortName", "/", "x", "/x"}, JoinCase{"EmptyNameAtRoot", "/", "", "/"},
-        JoinCase{"EmptyNameInFolder", "/tmp", "", "/tmp/"},
-        JoinCase{"DoubledSeparatorInsideFolderIsLeftAlone", "//server/share/dir", "x",
-                 "//server/share/dir/x"},
-        JoinCase{"BackslashIsAnOrdinaryCharacter", "/tmp", "a\\\\b", "/tmp/a\\\\b"},
-        JoinCase{"NameWithSpacesAndDash", "/tmp/my files", "-rf x", "/tmp/my files/-rf x"},
-        JoinCase{"NameThatIsNotUtf8", "/tmp", "\xff\xfe.exe", "/tmp/\xff\xfe.exe"}),
+    testing::Values(JoinCase{"FolderGetsOneSeparator", "/usr/bin", "notepad.exe",
+                             "/usr/bin/notepad.exe"},
+                    JoinCase{"RootKeepsItsOwn", "/", "setup.exe", "/setup.exe"},
+                    JoinCase{"EmptyNameAtRoot", "/", "", "/"},
+                    JoinCase{"EmptyNameInFolder", "/tmp", "", "/tmp/"},
+                    JoinCase{"DoubledSeparatorInsideFolderIsLeftAlone", "//server/share/dir", "x",
+                             "//server/share/dir/x"},
+                    JoinCase{"BackslashIsAnOrdinaryCharacter", "/tmp", "a\\\\b", "/tmp/a\\\\b"},
+                    JoinCase{"NameThatIsNotUtf8", "/tmp", "\xff\xfe.exe", "/tmp/\xff\xfe.exe"}),
     [](const auto& row) { return std::string(row.param.name); });
 #endif
 

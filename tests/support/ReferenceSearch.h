@@ -42,4 +42,18 @@ inline std::optional<SignatureMatch> referenceSearch(const std::uint8_t* data, s
     return std::nullopt;
 }
 
+// Each signature's first occurrence, in the signatures' order.
+inline SignatureMatches referenceEach(const std::uint8_t* data, std::size_t size) {
+    SignatureMatches found;
+    for (std::size_t k = 0; k < StealerSignatures.size(); ++k) {
+        for (std::size_t offset = 0; offset < size; ++offset) {
+            if (occursAt(data, size, offset, k)) {
+                found.add({k, offset});
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 }  // namespace trovik::test

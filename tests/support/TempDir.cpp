@@ -1,52 +1,34 @@
 #include "support/TempDir.h"
 
-#include <stdlib.h>  // mkdtemp
-
 #include <fstream>
-#include <stdexcept>
-#include <system_error>
-
-#ifdef _WIN32
 #include <random>
-#endif
+#include <stdexcept>
 
 namespace trovik::test {
 
-#ifdef _WIN32
 TempDir::TempDir() {
-    // No mkdtemp: a random name, taken only if the folder did not exist before.
+    // A random name, taken only if no folder had it: create_directory says whether it made one.
     std::random_device random;
     const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
         auto candidate = base / ("trovik-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {
             m_path = std::move(candidate);
-            return;
         }
     }
-    throw std::runtime_error("cannot make a temporary folder in " + base.string());
-}
-#else
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trovik-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::system_error(errno, std::system_category(), "mkdtemp");
+    if (m_path.empty()) {
+        throw std::runtime_error("cannot make a temporary folder in " + base.string());
     }
-    m_path = pattern;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all);
 }
-#endif
 
 TempDir::~TempDir() {
     std::error_code ignored;
-    // Tests take permissions away; give them back so that everything can be removed.
+    // Tests take permissions away; give them back so that everything can be removed (on Windows
+    // a read-only file cannot be deleted).
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-#ifdef _WIN32
-        // A read-only file cannot be deleted there.
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add, ignored);
-#endif
-        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+        if (!it->is_symlink(ignored)) {
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                          std::filesystem::perm_options::add, ignored);
         }
@@ -73,10 +55,8 @@ std::string filler(std::size_t size, std::string_view text, std::size_t offset) 
     for (std::size_t i = 0; i < size; ++i) {
         bytes[i] = alphabet[(i * 7 + i / 13) % alphabet.size()];
     }
-    if (!text.empty()) {
-        bytes.replace(offset, text.size(), text);
-        bytes.resize(size);
-    }
+    bytes.replace(offset, text.size(), text);
+    bytes.resize(size);
     return bytes;
 }
 
