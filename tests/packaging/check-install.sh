@@ -23,10 +23,6 @@ expected=(
     share/doc/trovik/copyright
     share/doc/trovik/changelog.gz
 )
-for size in 16 24 32 48 64 128 256; do
-    expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
-done
-
 status=0
 for file in "${expected[@]}"; do
     if [[ ! -s $root/$file ]]; then
@@ -34,13 +30,10 @@ for file in "${expected[@]}"; do
         status=1
     fi
 done
-
 for size in 16 24 32 48 64 128 256; do
     icon=$root/share/icons/hicolor/${size}x${size}/apps/$id.png
-    if [[ -s $icon ]] && ! file "$icon" | grep -q "PNG image data, $size x $size"; then
-        echo "wrong icon size: $(file "$icon")"
-        status=1
-    fi
+    file "$icon" | grep -q "PNG image data, $size x $size" ||
+        { echo "icon $size: $(file "$icon")"; status=1; }
 done
 
 desktop-file-validate "$root/share/applications/$id.desktop" || status=1

@@ -53,7 +53,6 @@ TEST_P(ScanCommandTest, OneBoxAClickAndTheFileClosedAfterIt) {
                                             : std::vector<std::filesystem::path>{};
     EXPECT_EQ(files.opened, opened);
     EXPECT_EQ(files.openFiles, 0);
-    EXPECT_EQ(files.closes, c.openWhileShown * 2);
 }
 
 const std::error_code None;
