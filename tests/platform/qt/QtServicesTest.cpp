@@ -42,8 +42,8 @@ TEST(QtMessageBoxService, ShowsAModalPlainTextBoxWithOneOkButtonTheIconAndTheWho
         // A carriage return, alone or before a line feed, breaks the line; a name is decoded as
         // the system decodes names (bytes that are not UTF-8 cannot show as they are, but the rest
         // does), and one that looks like markup shows as it is.
-        const auto twoLines =
-            showAndDismiss("caf\xc3\xa9\r\n<b>x</b>\xe9.exe\ris CLEAN!", icon, [&](auto& box) {
+        const auto twoLines = showAndDismiss(
+            "caf\xc3\xa9\r\n<b>x</b>\xe9.exe\ris CLEAN!", icon, [&, shown = shown](auto& box) {
                 EXPECT_EQ(QString(box.text()).remove(QChar::ReplacementCharacter),
                           QStringLiteral("café\n<b>x</b>.exe\nis CLEAN!"));
                 EXPECT_EQ(box.windowTitle(), QStringLiteral("trovik by -zelvo-"));
