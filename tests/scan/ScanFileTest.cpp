@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include "support/OwnedHandle.h"
+#else
+#include <sys/stat.h>
 #endif
 
 #include <chrono>
@@ -70,6 +72,18 @@ INSTANTIATE_TEST_SUITE_P(
                     DiskCase{"Folder", "/", 0, ScanVerdict::unreadable(IsAFolder)},
                     DiskCase{"Missing", "?", 0, ScanVerdict::unreadable(NotFound)}),
     [](const auto& row) { return std::string(row.param.name); });
+
+#ifndef _WIN32
+// What is not a regular file is refused before anything is read, and the open does not wait for
+// a FIFO's writer.
+TEST(NotARegularFile, IsRefusedWithoutBlocking) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const auto& path : {dir / "fifo", std::filesystem::path("/dev/null")}) {
+        EXPECT_EQ(scanReal(path), ScanVerdict::unreadable(FileError::NotRegularFile)) << path;
+    }
+}
+#endif
 
 // Odd reads, through a file service that can be made to produce them. Failed reads are in the
 // scan command's tests; files that shrink or grow while read are in the race tests, on real files.
