@@ -35,8 +35,7 @@ const std::error_code IsAFolder = test::systemError(EISDIR);
 #endif
 
 // Real files through the system's file service: the window's edge, a size past 32 bits, a name
-// outside ASCII, a read-only file, a folder and a missing file. FIFOs, devices and links are in
-// the hostile tests.
+// outside ASCII, a read-only file, a folder and a missing file. Links are in the hostile tests.
 struct DiskCase {
     const char* name;
     std::string content;  // "/" makes a folder, "?" nothing at all
