@@ -5,8 +5,10 @@ namespace trovik {
 RECT Win32ScreenService::monitorHolding(HWND window) {
     MONITORINFO information{};
     information.cbSize = sizeof information;
-    if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &information) ==
-        FALSE) {
+    const HMONITOR monitor = window != nullptr
+                                 ? ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                                 : ::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (::GetMonitorInfoW(monitor, &information) == FALSE) {
         return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     }
     return information.rcMonitor;

@@ -4,8 +4,8 @@
 
 namespace trovik {
 
-// The whole rectangle, task bar included, of the monitor that holds most of the window, in
-// pixels of the virtual screen.
+// The whole rectangle, task bar included, of the monitor that holds most of the window (the
+// primary monitor for no window), in pixels of the virtual screen.
 class ScreenService {
 public:
     virtual ~ScreenService() = default;

@@ -117,10 +117,16 @@ Form1::Form1(Win32FormServices services)
     m_dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
 
+    // Made where it will be shown, centred on the primary monitor, so that the window manager
+    // maps it there at once rather than at a place it is moved away from while hidden.
+    const int width = pixels(layout::Form1Client.width);
+    const int height = pixels(layout::Form1Client.height);
+    const RECT primary = m_services.screens.monitorHolding(nullptr);
     const std::wstring title = widen(ApplicationTitle);
     m_window =
-        ::CreateWindowExW(WS_EX_APPWINDOW, ClassName, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0,
-                          0, pixels(layout::Form1Client.width), pixels(layout::Form1Client.height),
+        ::CreateWindowExW(WS_EX_APPWINDOW, ClassName, title.c_str(), WS_POPUP | WS_CLIPCHILDREN,
+                          primary.left + (primary.right - primary.left - width) / 2,
+                          primary.top + (primary.bottom - primary.top - height) / 2, width, height,
                           nullptr, nullptr, instance, this);
     createFonts();
     createControls();
@@ -230,16 +236,6 @@ void Form1::selectDriveOf(const std::filesystem::path& folder) {
 }
 
 void Form1::show() {
-    RECT work{};
-    RECT frame{};
-    ::GetWindowRect(m_window, &frame);
-    const RECT screen = m_services.screens.monitorHolding(m_window);
-    work = screen;
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    ::SetWindowPos(m_window, nullptr, work.left + (work.right - work.left - width) / 2,
-                   work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(m_window, SW_SHOW);
     ::UpdateWindow(m_window);
     ::SetFocus(Drive1);

@@ -47,14 +47,15 @@ struct Win32FormServices {
 // windowless labels that the form paints and hit-tests itself.
 class Form1 {
 public:
-    // Builds the window and its controls, hidden, with the lists on the working folder.
+    // Builds the window and its controls, hidden and centred on the primary monitor, with the
+    // lists on the working folder.
     explicit Form1(Win32FormServices services);
     ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
     [[nodiscard]] HWND hWnd() const { return m_window; }
-    // Shows the window centred on its monitor, with the drive list in focus.
+    // Shows the window, with the drive list in focus.
     void show();
 
     // The controls that are windows, by the names the tool gives them.
