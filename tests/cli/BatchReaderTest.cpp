@@ -1,9 +1,7 @@
 // The batch reader on one batch that holds every kind of path at once: each file gets its own
 // bytes or its own reason, whatever order the ring completes them in, and no descriptor is left.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -104,39 +102,6 @@ TEST(BatchReader, RefusedOrNarrowRingChangesNothingInTheOutput) {
         EXPECT_EQ(run.err, normal.err);
         EXPECT_EQ(run.status, normal.status);
     }
-}
-
-// Under a limit on the user's processes the kernel cannot start the worker that an open waiting
-// on the disk needs, and cancels the open: such files are read alone. The program runs as
-// "nobody" under a limit of one process, on files whose names the system has just forgotten (the
-// dentry and inode caches are dropped, for the whole machine).
-TEST(BatchReader, OpensThatMustWaitUnderAProcessLimitAreStillDone) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "runs the program as another user and drops caches, which take root";
-    }
-    test::TempDir dir;
-    const auto shared = fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec;
-    fs::permissions(dir.path(), shared);
-    fs::copy_file(test::siblingProgram(TROVIK_SCAN_PROGRAM), dir / "scan");
-    fs::permissions(dir / "scan", shared);
-    const std::string program = dir / "scan";
-    std::vector<std::string> command{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup"};
-    for (const char* more : {"--clear-groups", "/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0",
-                             "/usr/bin/prlimit", "--nproc=1", program.c_str(), "-r", "tree"}) {
-        command.emplace_back(more);
-    }
-    std::string expected;
-    for (std::size_t i = 10; i < 50; ++i) {
-        const std::string name = "tree/f" + std::to_string(i);
-        dir.write(name, i % 10 == 3 ? "SEXSTORY" : "x");
-        expected += name + (i % 10 == 3 ? ": PASSWORD STEALER\n" : ": CLEAN\n");
-    }
-    fs::permissions(dir / "tree", shared);
-    ::sync();
-    std::ofstream("/proc/sys/vm/drop_caches") << "2\n";
-    const test::ProgramRun run = test::runProgram(command, dir.path());
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, expected);
 }
 
 }  // namespace
