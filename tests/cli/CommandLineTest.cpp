@@ -250,74 +250,41 @@ public:
     void close(NativeFile) noexcept override {}
 };
 
-Target fileNumber(int i) {
-    return {"f" + std::to_string(i), {}};
-}
-
-// The helpers scan what the walk has handed over while the walk goes on: the source waits, with
-// a bound, until some of its first targets have been opened before it hands over the rest.
-TEST(ScanInOrder, ScanningBeginsBeforeTheSourceEnds) {
-    for (const unsigned threads : {2u, 3u}) {
-        CountingFileService files;
-        bool openedDuringTheWalk = false;
-        int reported = 0;
-        ScanInOrder(
-            [&](const TargetSink& emit) {
-                for (int i = 0; i < 10; ++i) {
-                    emit(fileNumber(i));
-                }
-                const auto deadline = std::chrono::steady_clock::now() + 10s;
-                while (files.opens == 0 && std::chrono::steady_clock::now() < deadline) {
-                    std::this_thread::sleep_for(1ms);
-                }
-                openedDuringTheWalk = files.opens > 0;
-                for (int i = 10; i < 20; ++i) {
-                    emit(fileNumber(i));
-                }
-            },
-            threads, files,
-            [&](const Target& target, const ScanVerdict&) {
-                EXPECT_EQ(target.path, fileNumber(reported++).path);  // in order
-                return true;
-            });
-        EXPECT_TRUE(openedDuringTheWalk) << threads << " threads";
-        EXPECT_EQ(reported, 20);
-        EXPECT_EQ(files.opens, 20);
-    }
-}
-
-// A sink that stops the scan stops the walk too, and nothing after the stop is reported; a target
-// refused before the scan is reported in its place without being opened.
-TEST(ScanInOrder, StopEndsTheWalkAndTheReport) {
-    for (const unsigned threads : {1u, 2u, 4u}) {
+// The helpers scan what the walk has handed over while the walk goes on: the source waits, with a
+// bound, until some of its first targets have been opened before it hands over the rest. A sink
+// that stops the scan stops the walk too, and nothing after the stop is reported; a target refused
+// before the scan is reported in its place without being opened.
+TEST(ScanInOrder, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
+    const auto refused = std::make_error_code(std::errc::permission_denied);
+    for (const unsigned threads : {1u, 2u, 3u}) {
         CountingFileService files;
         int emitted = 0;
+        bool openedDuringTheWalk = false;
         std::vector<ScanVerdict> reported;
-        const auto refused = std::make_error_code(std::errc::permission_denied);
         ScanInOrder(
             [&](const TargetSink& emit) {
                 for (int i = 0; i < 100000; ++i) {
-                    if (i == 10) {  // let the helpers catch up, however busy the machine is
+                    if (i == 10) {
                         const auto deadline = std::chrono::steady_clock::now() + 10s;
                         while (files.opens < 6 && std::chrono::steady_clock::now() < deadline) {
                             std::this_thread::sleep_for(1ms);
                         }
+                        openedDuringTheWalk = files.opens >= 6;
                     }
                     ++emitted;
-                    Target target = fileNumber(i);
-                    if (i == 1) {
-                        target.error = refused;
-                    }
-                    if (!emit(std::move(target))) {
-                        return;
+                    if (!emit({"f" + std::to_string(i), i == 1 ? refused : std::error_code()})) {
+                        break;
                     }
                 }
             },
             threads, files,
-            [&](const Target&, const ScanVerdict& verdict) {
+            [&](const Target& target, const ScanVerdict& verdict) {
+                EXPECT_EQ(target.path, "f" + std::to_string(reported.size()));  // in order
                 reported.push_back(verdict);
                 return reported.size() < 5;
             });
+        // A stop before the wait shows the scan under way as well.
+        EXPECT_TRUE(openedDuringTheWalk || emitted <= 10) << threads << " threads";
         ASSERT_EQ(reported.size(), 5u) << threads << " threads";
         EXPECT_EQ(reported[1], ScanVerdict::unreadable(refused));
         EXPECT_LT(emitted, 100000) << threads << " threads";
