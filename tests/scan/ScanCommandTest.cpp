@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "scan/ScanCommand.h"
 #include "support/FakeFileService.h"
 #include "support/RecordingMessageBox.h"
@@ -78,15 +76,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "disk.img could not be scanned!\r\rInput/output error", Critical,
                                 "/home/u/disk.img", 1}),
     [](const auto& row) { return std::string(row.param.name); });
-
-TEST(ScanCommandBoxFails, FileIsClosedAllTheSame) {
-    test::FakeFileService files;
-    files.content = "clean";
-    test::RecordingMessageBox messages;
-    messages.whileShown = [](const Shown&) { throw std::runtime_error("the box failed"); };
-    EXPECT_THROW(ScanCommand({"/tmp", "a", 0}, messages, files), std::runtime_error);
-    EXPECT_EQ(files.openFiles, 0);
-}
 
 }  // namespace
 }  // namespace trovik

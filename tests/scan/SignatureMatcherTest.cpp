@@ -83,17 +83,6 @@ TEST(SignatureMatcherBoundaries, EveryOffsetAndLengthAroundTheBlocks) {
     }
 }
 
-TEST(EachSignature, FirstOffsetOfEveryOneInTheSignaturesOrder) {
-    const std::string window =
-        "SEXSTORYxsexstory..software\\borland\\delphi\\rtl CHANGE YOUR PASSWORD";
-    const auto found = FindEachSignature(bytes(window));
-    ASSERT_EQ(found.size(), 3U);
-    EXPECT_EQ(found[0], (SignatureMatch{0, 47}));
-    EXPECT_EQ(found[1], (SignatureMatch{1, 19}));
-    EXPECT_EQ(found[2], (SignatureMatch{2, 0}));
-    EXPECT_TRUE(FindEachSignature(bytes("SEXSTOR change")).empty());
-}
-
 // Windows made of the signatures' own letters in random case, so that near misses that pass the
 // vector filter and fail later are common, with a signature planted in half of them.
 TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
