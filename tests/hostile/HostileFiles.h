@@ -14,8 +14,6 @@
 #include <string>
 #include <system_error>
 
-#include "support/RunProgram.h"
-
 namespace trovik::test {
 
 [[noreturn]] inline void systemFailure(const std::string& what) {
@@ -67,12 +65,6 @@ inline std::filesystem::path writeDeep(const std::filesystem::path& root, int le
     std::ofstream("f", std::ios::binary) << content;
     std::filesystem::current_path(previous);
     return path / "f";
-}
-
-// Removes `path` and everything under it, however deep: std::filesystem cannot.
-inline void removeTree(const std::filesystem::path& path) {
-    // rm walks relative to open folders, however deep the tree; its output goes with the tree.
-    runProgram({"/bin/rm", "-rf", "--", path.native()}, path);
 }
 
 // The number of descriptors this process has open, without the listing's own.

@@ -7,13 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
 #include "cli/CommandLine.h"
 #include "hostile/HostileFiles.h"
 #include "scan/ScanCommand.h"
+#include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 
 namespace trovik {
@@ -23,20 +24,6 @@ namespace fs = std::filesystem;
 using test::filler;
 
 constexpr int Scans = 10'000;
-
-// Fails every seventh box, as a broken box would, while the scanned file is open.
-class FailingMessages final : public MessageBoxService {
-public:
-    int shown = 0;
-    int information = 0;
-
-    void show(std::string_view, MessageIcon icon) override {
-        information += icon == MessageIcon::Information ? 1 : 0;
-        if (++shown % 7 == 0) {
-            throw std::runtime_error("the box failed");
-        }
-    }
-};
 
 // The scan command over clean and stealer files and every way a path can fail, and now and then
 // trovik-scan on four threads over the same folder, walked and named.
@@ -58,7 +45,13 @@ TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
     }
     const std::vector<std::string> arguments{"trovik-scan",   "-r",       "-j", "4", dir.path(),
                                              dir / "missing", "/dev/zero"};
-    FailingMessages messages;
+    // Every seventh box fails, as a broken box would, while the scanned file is open.
+    test::RecordingMessageBox messages;
+    messages.whileShown = [&](const test::Shown&) {
+        if (messages.shown.size() % 7 == 0) {
+            throw std::runtime_error("the box failed");
+        }
+    };
     int boxFailures = 0;
 
     const std::size_t before = test::openDescriptorCount();
@@ -77,7 +70,9 @@ TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
     }
     EXPECT_EQ(test::openDescriptorCount(), before);
     EXPECT_EQ(boxFailures, Scans / 7);
-    EXPECT_GT(messages.information, Scans / 6);  // the clean ones did succeed
+    // the clean ones did succeed
+    EXPECT_GT(std::ranges::count(messages.shown, MessageIcon::Information, &test::Shown::icon),
+              Scans / 6);
 }
 
 // Size, mode and times: a write changes the modification and status change times, whatever it
@@ -92,29 +87,6 @@ std::string stamp(const fs::path& path) {
     }
     return text.str();
 }
-
-// While the verdict box is up, finds the scanned file among the open descriptors and reads how
-// it is open.
-class FlagReadingMessages final : public MessageBoxService {
-public:
-    explicit FlagReadingMessages(fs::path file) : m_file(std::move(file)) {}
-    void show(std::string_view text, MessageIcon) override {
-        shown = text;
-        for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
-            std::error_code ignored;
-            if (fs::read_symlink(fd.path(), ignored) == m_file) {
-                const int number = std::stoi(fd.path().filename());
-                flags = ::fcntl(number, F_GETFL) |
-                        ((::fcntl(number, F_GETFD) & FD_CLOEXEC) != 0 ? O_CLOEXEC : 0);
-            }
-        }
-    }
-    std::string shown;
-    int flags = -1;
-
-private:
-    fs::path m_file;
-};
 
 // Stealers, clean files and empty ones, scanned by the scan command and by trovik-scan. Their
 // access time lies before their modification time: on a "relatime" mount, the common default,
@@ -133,15 +105,27 @@ TEST(NothingWritten, ScansOpenReadOnlyAndChangeNothing) {
     }
     const auto folderWritten = fs::last_write_time(dir / "tree");
 
-    FlagReadingMessages messages(dir / "tree/f0");
+    // While the verdict box is up, the scanned file is found among the open descriptors.
+    test::RecordingMessageBox messages;
+    int flags = -1;
+    messages.whileShown = [&](const test::Shown&) {
+        for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+            std::error_code ignored;
+            if (fs::read_symlink(fd.path(), ignored) == dir / "tree/f0") {
+                const int number = std::stoi(fd.path().filename());
+                flags = ::fcntl(number, F_GETFL) |
+                        ((::fcntl(number, F_GETFD) & FD_CLOEXEC) != 0 ? O_CLOEXEC : 0);
+            }
+        }
+    };
     ScanCommand({dir / "tree", "f0", 0}, messages, systemFileService());
-    EXPECT_EQ(messages.shown, "f0 is a PASSWORD STEALER!");
-    ASSERT_NE(messages.flags, -1) << "the file was not open while the box was up";
-    EXPECT_EQ(messages.flags & O_ACCMODE, O_RDONLY);
-    EXPECT_NE(messages.flags & O_NONBLOCK, 0);
-    EXPECT_NE(messages.flags & O_CLOEXEC, 0);
+    EXPECT_EQ(messages.shown, (test::Boxes{{"f0 is a PASSWORD STEALER!", MessageIcon::Critical}}));
+    ASSERT_NE(flags, -1) << "the file was not open while the box was up";
+    EXPECT_EQ(flags & O_ACCMODE, O_RDONLY);
+    EXPECT_NE(flags & O_NONBLOCK, 0);
+    EXPECT_NE(flags & O_CLOEXEC, 0);
     // We own the file, so the system lets the scan keep the access time.
-    EXPECT_NE(messages.flags & O_NOATIME, 0);
+    EXPECT_NE(flags & O_NOATIME, 0);
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(cli::RunCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err,
