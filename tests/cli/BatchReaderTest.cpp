@@ -9,6 +9,7 @@
 #include "hostile/HostileFiles.h"
 #include "platform/io/BatchReader.h"
 #include "platform/io/FileErrors.h"
+#include "support/FakeFileService.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -24,10 +25,6 @@ struct Row {
     bool readAlone = false;
 };
 
-std::error_code system(int number) {
-    return {number, std::system_category()};
-}
-
 TEST(BatchReader, EachFileGetsItsOwnBytesOrReason) {
     auto reader = makeSystemBatchReader();
     if (reader == nullptr) {
@@ -42,11 +39,11 @@ TEST(BatchReader, EachFileGetsItsOwnBytesOrReason) {
             {dir.write("f" + std::to_string(length), content), content.substr(0, 32000), {}});
     }
     rows.push_back({dir.write("empty", ""), "", {}});
-    rows.push_back({dir.write("folder/inside", "x").parent_path(), "", system(EISDIR)});
+    rows.push_back({dir.write("folder/inside", "x").parent_path(), "", test::systemError(EISDIR)});
     rows.push_back({test::makeFifo(dir / "fifo"), "", make_error_code(FileError::NotRegularFile)});
     rows.push_back({"/dev/zero", "", make_error_code(FileError::NotRegularFile)});
-    rows.push_back({test::makeSocket(dir / "socket"), "", system(ENXIO)});
-    rows.push_back({dir / "missing", "", system(ENOENT)});
+    rows.push_back({test::makeSocket(dir / "socket"), "", test::systemError(ENXIO)});
+    rows.push_back({dir / "missing", "", test::systemError(ENOENT)});
     // Reports a length of 0 and has more: the batch leaves it to the file service.
     rows.push_back({"/proc/self/status", "", {}, true});
 

@@ -48,27 +48,39 @@ struct CliCase {
 
 class CommandLineRows : public CommandLineTest, public testing::WithParamInterface<CliCase> {
 protected:
+    // For the options too: links to folders (one of them a loop back to the tree), lists of
+    // paths, and a name that is not UTF-8.
     void SetUp() override {
         dir.write("clean", "plain text");
         dir.write("pws", filler(5000, "Change Your Password", 4000));
         dir.write("folder/inside", "x");
         dir.write("-rf", "SEXSTORY");
-    }
-    void expectRow() {
-        const auto result = run(GetParam().arguments);
-        EXPECT_EQ(result.out, GetParam().expected.out);
-        EXPECT_EQ(result.err, GetParam().expected.err);
-        EXPECT_EQ(result.status, GetParam().expected.status);
+        dir.write("two", filler(6000, "SEXSTORY", 100) + "change your password SEXSTORY");
+        dir.write("nul-list", std::string("pws\0\0folder/inside\0", 19));
+        for (const char* name : {"tree/a.txt", "tree/skip/c", "tree/sub/d"}) {
+            dir.write(name, "x");
+        }
+        dir.write("tree/b.exe", "SEXSTORY");
+        dir.write("outside/o", "..SeXsToRy");
+#ifndef _WIN32
+        dir.write("bad\xff", "SEXSTORY");
+        std::filesystem::create_directory_symlink("../outside", dir / "tree/ext");
+        std::filesystem::create_directory_symlink("..", dir / "tree/sub/up");
+#endif
     }
 };
 
 // Lines in the order of the arguments, failures on standard error, and the exit status: a stealer
 // found wins over a path not scanned, which wins over all clean.
 TEST_P(CommandLineRows, PrintsAndEndsAsExpected) {
-    expectRow();
+    const auto result = run(GetParam().arguments);
+    EXPECT_EQ(result.out, GetParam().expected.out);
+    EXPECT_EQ(result.err, GetParam().expected.err);
+    EXPECT_EQ(result.status, GetParam().expected.status);
 }
 
 const std::string Missing = "trovik-scan: missing: No such file or directory\n";
+const std::string TryHelp = "Try 'trovik-scan --help' for more information.\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineRows,
@@ -87,37 +99,32 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"QuietStealer", {"-q", "missing", "pws", "clean"}, {StealerFound, "", ""}},
         CliCase{"QuietNotScanned", {"-q", "clean", "missing"}, {NotAllScanned, "", ""}},
         CliCase{
-            "DoubleDashBeforeADash", {"--", "-rf"}, {StealerFound, "-rf: PASSWORD STEALER\n", ""}}),
+            "DoubleDashBeforeADash", {"--", "-rf"}, {StealerFound, "-rf: PASSWORD STEALER\n", ""}},
+        CliCase{"Version",
+                {"--version"},
+                {0, "trovik-scan 1.01\ndetects all pws's!  including the new winsock ones!\n", ""}},
+        CliCase{
+            "NoPath",
+            {},
+            {NotAllScanned, "", "trovik-scan: PATH is required, or --files-from FILE\n" + TryHelp}},
+        CliCase{
+            "NoJobs",
+            {"-j", "0", "x"},
+            {NotAllScanned, "", "trovik-scan: --jobs: Value 0 not in range 1 to 1024\n" + TryHelp}},
+        CliCase{
+            "UnknownOption",
+            {"--frobnicate", "x"},
+            {NotAllScanned, "",
+             "trovik-scan: The following argument was not expected: --frobnicate\n" + TryHelp}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 #ifndef _WIN32
-// The options, alone and together, over one tree: links to folders (one of them a loop back to
-// the tree), lists of paths, a name that is not UTF-8, and paths that cannot be scanned.
-class OptionRows : public CommandLineRows {
-protected:
-    void SetUp() override {
-        CommandLineRows::SetUp();
-        dir.write("two", filler(6000, "SEXSTORY", 100) + "change your password SEXSTORY");
-        dir.write("nul-list", std::string("pws\0\0folder/inside\0", 19));
-        for (const char* name : {"tree/a.txt", "tree/skip/c", "tree/sub/d"}) {
-            dir.write(name, "x");
-        }
-        dir.write("tree/b.exe", "SEXSTORY");
-        dir.write("outside/o", "..SeXsToRy");
-        dir.write("bad\xff", "SEXSTORY");
-        std::filesystem::create_directory_symlink("../outside", dir / "tree/ext");
-        std::filesystem::create_directory_symlink("..", dir / "tree/sub/up");
-    }
-};
-TEST_P(OptionRows, PrintsAndEndsAsExpected) {
-    expectRow();
-}
-
+// The options, alone and together.
 const std::string Tree = "tree/a.txt: CLEAN\ntree/b.exe: PASSWORD STEALER\n";
 const std::string TreeEnd = "tree/skip/c: CLEAN\ntree/sub/d: CLEAN\n";
 
 INSTANTIATE_TEST_SUITE_P(
-    Options, OptionRows,
+    Options, CommandLineRows,
     testing::Values(
         CliCase{"InfectedOnly",
                 {"-i", "clean", "pws", "missing", "folder"},
@@ -148,11 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "\"path_bytes\":[98,97,100,255]}\n",
                  ""}},
         CliCase{"QuietJson", {"-q", "--json", "missing", "pws"}, {StealerFound, "", ""}},
-        CliCase{"NullWithoutFilesFrom",
-                {"-0", "clean"},
-                {NotAllScanned, "",
-                 "trovik-scan: --null works with --files-from only\n"
-                 "Try 'trovik-scan --help' for more information.\n"}},
+        CliCase{
+            "NullWithoutFilesFrom",
+            {"-0", "clean"},
+            {NotAllScanned, "", "trovik-scan: --null works with --files-from only\n" + TryHelp}},
         CliCase{"FilesFromNulSeparatedAfterThePathsNamed",
                 {"-0", "-f", "nul-list", "clean"},
                 {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nfolder/inside: CLEAN\n", ""}},
@@ -219,22 +225,6 @@ TEST_F(CommandLineTest, ProgramScansANameOutsideAscii) {
                               bytes(inside) + ": CLEAN\n");
     EXPECT_EQ(result.err, Missing);
     EXPECT_EQ(result.status, StealerFound);
-}
-
-// --help is read by the bash completion's test.
-TEST_F(CommandLineTest, VersionAndUsageErrors) {
-    const auto version = run({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out,
-              "trovik-scan 1.01\ndetects all pws's!  including the new winsock ones!\n");
-
-    for (const auto& wrong : std::vector<std::vector<std::string>>{
-             {}, {"-j", "0", "x"}, {"-j", "many", "x"}, {"--frobnicate", "x"}}) {
-        const auto result = run(wrong);
-        EXPECT_EQ(result.status, NotAllScanned);
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind("trovik-scan: ", 0), 0U) << result.err;
-    }
 }
 
 // Every file is empty, and the service counts the opens; safe to use from many threads.
