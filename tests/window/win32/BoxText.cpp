@@ -1,5 +1,6 @@
 // Prints, as UTF-8, the text of the message box titled as the argument, waiting up to ten seconds
-// for one; the end-to-end test reads the boxes of trovik.exe through it.
+// for one; given a window class too, prints where wine places that window instead: "left top".
+// The end-to-end test reads trovik.exe through it.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +24,13 @@ BOOL CALLBACK takeText(HWND control, LPARAM found) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (RECT place{}; argc == 3) {
+        const HWND window = ::FindWindowW(argv[2], argv[1]);
+        if (window == nullptr || ::GetWindowRect(window, &place) == FALSE)
+            return 1;
+        std::printf("%ld %ld", place.left, place.top);
+        return 0;
+    }
     for (int tries = 0; argc == 2 && tries < 100; ++tries, ::Sleep(100)) {
         if (HWND box = ::FindWindowW(L"#32770", argv[1]); box != nullptr) {
             std::wstring text;
