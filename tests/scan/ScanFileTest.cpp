@@ -2,8 +2,6 @@
 
 #ifdef _WIN32
 #include "support/OwnedHandle.h"
-#else
-#include <sys/stat.h>
 #endif
 
 #include <chrono>
@@ -72,18 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
                     DiskCase{"Missing", "?", 0, ScanVerdict::unreadable(NotFound)}),
     [](const auto& row) { return std::string(row.param.name); });
 
-#ifndef _WIN32
-// What is not a regular file is refused before anything is read, and the open does not wait for
-// a FIFO's writer.
-TEST(NotARegularFile, IsRefusedWithoutBlocking) {
-    test::TempDir dir;
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    for (const auto& path : {dir / "fifo", std::filesystem::path("/dev/null")}) {
-        EXPECT_EQ(scanReal(path), ScanVerdict::unreadable(FileError::NotRegularFile)) << path;
-    }
-}
-#endif
-
 // Odd reads, through a file service that can be made to produce them. Failed reads are in the
 // scan command's tests; files that shrink or grow while read are in the race tests, on real files.
 struct ReadCase {
@@ -114,7 +100,6 @@ const std::string Split = filler(20000, "software\\BORLAND\\delphi\\rtl", 10000 
 INSTANTIATE_TEST_SUITE_P(
     Fake, ReadsThroughServiceTest,
     testing::Values(ReadCase{"OneByteReads", 1, 20000, Split, Kind::PasswordStealer, 0},
-                    ReadCase{"SevenByteReads", 7, 20000, Split, Kind::PasswordStealer, 0},
                     ReadCase{"PageReads", 4096, 20000, Split, Kind::PasswordStealer, 0},
                     // As files in /proc do: a length of 0, and content all the same.
                     ReadCase{"ReportedLengthZero", 4096, 0,
