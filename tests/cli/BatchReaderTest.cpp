@@ -2,7 +2,6 @@
 // bytes or its own reason, whatever order the ring completes them in, and no descriptor is left.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,11 +87,7 @@ TEST(BatchReader, RefusedOrNarrowRingChangesNothingInTheOutput) {
     for (const std::string& wrapper : {strace + "ENOSYS", strace + "EPERM", strace + "ENOMEM",
                                        std::string("/usr/bin/prlimit --nofile=30")}) {
         SCOPED_TRACE(wrapper);
-        std::vector<std::string> command;
-        std::istringstream words(wrapper);
-        for (std::string word; words >> word;) {
-            command.push_back(word);
-        }
+        std::vector<std::string> command{"/bin/sh", "-c", wrapper + " \"$@\"", "sh"};
         command.insert(command.end(), scan.begin(), scan.end());
         const test::ProgramRun run = test::runProgram(command, dir.path());
         EXPECT_EQ(run.out, normal.out);

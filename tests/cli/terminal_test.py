@@ -12,12 +12,10 @@ PROGRESS = rb"\rScanned \d+ files, \d+ files/s, in \. *\r +\r"  # drawn, then wi
 class TrovikScan(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory()
+        self.addCleanup(self.dir.cleanup)
         for name, text in (("clean", b"x"), ("pws", b"SEXSTORY")):
             with open(os.path.join(self.dir.name, name), "wb") as file:
                 file.write(text)
-
-    def tearDown(self):
-        self.dir.cleanup()
 
     # The paths come through -f - with a pause, so that the scan outlasts the second the progress
     # line waits for. Standard output and error share one terminal, or error is a pipe.

@@ -116,10 +116,6 @@ private:
     FileService& m_system = systemFileService();
 };
 
-void append(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::app) << content;
-}
-
 // A file changed by another program between the scan's reads is scanned as it is: what arrived
 // counts, and only the window. Cut to 5000 bytes before the second read, a signature at 10000
 // never arrives; empty at the open and growing at every read, as a log just created, the scan ends
@@ -135,7 +131,9 @@ TEST(ChangingFile, ChangedWhileReadIsScannedAsItIs) {
     const auto endless = dir.write("endless", "");
     files.chunk = 1000;
     files.reads = 0;
-    files.beforeRead = [&](std::size_t) { append(endless, filler(1000)); };
+    files.beforeRead = [&](std::size_t) {
+        std::ofstream(endless, std::ios::binary | std::ios::app) << filler(1000);
+    };
     EXPECT_EQ(ScanFile(endless, files).verdict(), ScanVerdict::clean());
     EXPECT_EQ(files.reads, 32U);
 }
