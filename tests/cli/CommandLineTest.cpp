@@ -8,6 +8,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ParallelScan.h"
+#include "platform/io/Text.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -211,18 +212,15 @@ TEST_F(CommandLineTest, ProgramScansANameOutsideAscii) {
     const std::u8string name = u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe";
     const std::u8string folder = u8"\u00e9t\u00e9";
     const std::u8string inside = u8"\u00fcber.txt";
-    const auto bytes = [](std::u8string_view text) {
-        return std::string(text.begin(), text.end());
-    };
     dir.write(name, "SEXSTORY");
     dir.write(std::filesystem::path(folder) / inside, "x");
     const auto result =
-        test::runProgram({bytes(test::siblingProgram(TROVIK_SCAN_PROGRAM).u8string()), bytes(name),
-                          "-r", bytes(folder), "missing"},
+        test::runProgram({utf8String(test::siblingProgram(TROVIK_SCAN_PROGRAM).u8string()),
+                          utf8String(name), "-r", utf8String(folder), "missing"},
                          dir.path());
     const std::string separator{static_cast<char>(std::filesystem::path::preferred_separator)};
-    EXPECT_EQ(result.out, bytes(name) + ": PASSWORD STEALER\n" + bytes(folder) + separator +
-                              bytes(inside) + ": CLEAN\n");
+    EXPECT_EQ(result.out, utf8String(name) + ": PASSWORD STEALER\n" + utf8String(folder) +
+                              separator + utf8String(inside) + ": CLEAN\n");
     EXPECT_EQ(result.err, Missing);
     EXPECT_EQ(result.status, StealerFound);
 }

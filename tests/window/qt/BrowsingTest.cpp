@@ -36,16 +36,16 @@ TEST_F(Browsing, StartsOnTheWorkingFolderAndOpensFoldersClearingTheSelection) {
 // start folder that cannot be listed starts the lists at its volume's root, or at the system's
 // root when the volume itself is gone.
 TEST_F(Browsing, EachVolumeKeepsItsOwnCurrentFolderAndFallsBackToItsRoot) {
-    chooseVolume(BRow);
+    form->Drive1->setCurrentIndex(BRow);
     expectChainAt(b);  // the first visit starts at the root
     openFolder("stuff", true);
-    chooseVolume(ARow);
+    form->Drive1->setCurrentIndex(ARow);
     expectChainAt(a / "work");
-    chooseVolume(BRow);
+    form->Drive1->setCurrentIndex(BRow);
     expectChainAt(b / "stuff");
-    chooseVolume(ARow);
+    form->Drive1->setCurrentIndex(ARow);
     std::filesystem::remove_all(b / "stuff");
-    chooseVolume(BRow);
+    form->Drive1->setCurrentIndex(BRow);
     expectChainAt(b);
 
     makeForm(a / "no-such-folder");

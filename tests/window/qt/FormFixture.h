@@ -75,7 +75,6 @@ protected:
         const auto [target, at] = hit(point);
         QTest::mouseClick(target, button, {}, at);
     }
-    void chooseVolume(int row) { form->Drive1->setCurrentIndex(row); }
     // Selects the file list's entry at `row`, or named `name`, with a click, as the user does.
     void selectRow(int row) {
         const QModelIndex index = form->File1->model()->index(row, 0);

@@ -45,12 +45,12 @@ TEST_F(HostileFolder, FoldersAndVolumesThatVanishWhileShownLeaveTheWindowUsable)
 
     // A volume unmounted, its mount point taken away: chosen again, neither its current folder
     // nor its root opens, and the lists stay on A.
-    chooseVolume(BRow);
+    form->Drive1->setCurrentIndex(BRow);
     openFolder("stuff");
     std::filesystem::remove_all(b);
-    chooseVolume(ARow);
+    form->Drive1->setCurrentIndex(ARow);
     messages.shown.clear();
-    chooseVolume(BRow);
+    form->Drive1->setCurrentIndex(BRow);
     EXPECT_EQ(messages.shown, (Boxes{openFailure(b / "stuff", Gone)}));
     expectChainAt(a);
 }
