@@ -14,7 +14,9 @@
 5. Counts the system calls per file with strace.
 6. Times everything with hyperfine on a warm cache and prints medians and ratios; trovik-scan both
    with its batched reads (io_uring) and reading one file at a time (TROVIK_SCAN_IO=single).
-7. Times both ways on a cold cache, where the caches can be dropped (root), and gives the peak
+7. Times the ways of reading the same files in one process (trovik_read_bench): the bare loop,
+   trovik's two read paths, a bare io_uring chain, and one ring feeding one searching thread.
+8. Times both ways on a cold cache, where the caches can be dropped (root), and gives the peak
    memory of each.
 """
 
@@ -285,7 +287,7 @@ def main():
     bins = build / "bin"
     scan = bins / "trovik-scan"
     loop = bins / "trovik_baseline_loop"
-    for program in (scan, loop, bins / "trovik_matcher_bench"):
+    for program in (scan, loop, bins / "trovik_matcher_bench", bins / "trovik_read_bench"):
         if not program.exists():
             sys.exit(f"{program} is missing: build first")
     work = Path(args.work).resolve() if args.work else build / "bench-data"
@@ -404,7 +406,28 @@ def main():
     timing_table(f"{args.files} files, none longer than {WINDOW} bytes", commands, args,
                  args.files, work)
 
+    read_shapes(bins / "trovik_read_bench", corpus, args.files, 7)
     cold_and_memory(scan, loop, corpus, args.files, args.rounds, work)
+
+
+def read_shapes(bench: Path, corpus: Path, files: int, repetitions: int):
+    """The time to read and search the whole corpus each way, against the bare loop on as many
+    threads. Google Benchmark gives a threaded run's time per thread, so it is multiplied back."""
+    run = subprocess.run([str(bench), f"--benchmark_repetitions={repetitions}",
+                          "--benchmark_report_aggregates_only=true", "--benchmark_format=json",
+                          str(corpus)], capture_output=True, check=True)
+    medians = {}
+    for b in json.loads(run.stdout)["benchmarks"]:
+        if b.get("aggregate_name") == "median" and not b.get("error_occurred"):
+            name = b["run_name"].replace("BM_", "").replace("/real_time", "")
+            threads = int(b.get("threads", 1))
+            medians[name] = b["real_time"] * threads * {"ns": 1e-6, "us": 1e-3, "ms": 1}[b["time_unit"]]
+    print(f"\nWays of reading the {files} files, one process, warm cache (trovik_read_bench, "
+          f"median of {repetitions}, wall time for the whole corpus):")
+    for name, ms in medians.items():
+        threads = name.rsplit(":", 1)[1] if "threads:" in name else "2"
+        loop = medians.get(f"Loop/threads:{threads}")
+        print(f"  {name:<28} {ms:8.1f} ms {ms / loop:6.2f}x the loop on {threads} thread(s)")
 
 
 def timing_table(title, commands, args, files, work):

@@ -1,0 +1,295 @@
+// Ways of reading and searching the first 32000 bytes of every file of a corpus, timed in one
+// process on the same list of files, so that only the way of reading differs:
+//
+//   Loop                open, one read, close, then the search: the least a program can do;
+//   FileService         trovik's one-file-at-a-time path (ScanFile on the system's file service);
+//   BatchReader         trovik's batched path (the system's batch reader, one per thread);
+//   BareRing            a bare io_uring chain as batching alone gives it: an open into a fixed
+//                       slot, a read linked to it and a close linked to that, 32 files a
+//                       submission, with none of the batch reader's checks;
+//   RingFeedingScanner  one thread reads with the batch reader and another searches, which is the
+//                       other way to use two threads.
+//
+//     trovik_read_bench [Google Benchmark flags] CORPUS
+//
+// bench/run-bench.py runs it and prints each median against Loop at the same thread count.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+#ifdef TROVIK_HAVE_LIBURING
+#include <liburing.h>
+#endif
+
+#include "platform/io/BatchReader.h"
+#include "platform/io/FileService.h"
+#include "scan/ScanFile.h"
+#include "scan/SignatureMatcher.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using trovik::ScanWindowSize;
+
+std::vector<fs::path>& corpus() {
+    static std::vector<fs::path> files;
+    return files;
+}
+
+// The files one benchmark thread reads: its slice of the corpus.
+std::span<const fs::path> share(const benchmark::State& state) {
+    const std::span<const fs::path> all = corpus();
+    const auto threads = static_cast<std::size_t>(state.threads());
+    const auto index = static_cast<std::size_t>(state.thread_index());
+    const std::size_t first = all.size() * index / threads;
+    return all.subspan(first, all.size() * (index + 1) / threads - first);
+}
+
+bool search(std::span<const std::byte> window) {
+    return trovik::FindSignature(window).has_value();
+}
+
+bool isStealer(const trovik::ScanVerdict& verdict) {
+    return verdict.kind == trovik::ScanVerdict::Kind::PasswordStealer;
+}
+
+void BM_Loop(benchmark::State& state) {
+    std::array<std::byte, ScanWindowSize> window{};
+    for (auto _ : state) {
+        std::size_t found = 0;
+        for (const fs::path& path : share(state)) {
+            const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0) {
+                continue;
+            }
+            const ssize_t got = ::read(fd, window.data(), window.size());
+            ::close(fd);
+            found += got > 0 && search(std::span(window).first(static_cast<std::size_t>(got)));
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_Loop)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_FileService(benchmark::State& state) {
+    trovik::FileService& files = trovik::systemFileService();
+    for (auto _ : state) {
+        std::size_t found = 0;
+        for (const fs::path& path : share(state)) {
+            found += isStealer(trovik::ScanFile(path, files).verdict());
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_FileService)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// A batch of files read by the batch reader into windows of its own.
+class Batch {
+public:
+    explicit Batch(std::size_t capacity)
+        : m_windows(std::make_unique_for_overwrite<std::byte[]>(capacity * ScanWindowSize)) {
+        m_reads.reserve(capacity);
+    }
+
+    void read(trovik::BatchReader& reader, std::span<const fs::path> paths) {
+        m_reads.clear();
+        for (const fs::path& path : paths) {
+            trovik::BatchRead read;
+            read.path = &path;
+            read.window = {&m_windows[m_reads.size() * ScanWindowSize], ScanWindowSize};
+            m_reads.push_back(read);
+        }
+        reader.read(m_reads);
+    }
+
+    [[nodiscard]] std::size_t search() const {
+        std::size_t found = 0;
+        for (const trovik::BatchRead& read : m_reads) {
+            if (read.readAlone) {
+                found +=
+                    isStealer(trovik::ScanFile(*read.path, trovik::systemFileService()).verdict());
+            } else if (!read.error) {
+                found += ::search(read.window.first(read.received));
+            }
+        }
+        return found;
+    }
+
+private:
+    std::unique_ptr<std::byte[]> m_windows;
+    std::vector<trovik::BatchRead> m_reads;
+};
+
+void BM_BatchReader(benchmark::State& state) {
+    const auto reader = trovik::makeSystemBatchReader(static_cast<unsigned>(state.threads()));
+    if (!reader) {
+        state.SkipWithError("the system offers no batched reads here");
+        return;
+    }
+    Batch batch(reader->capacity());
+    const std::span<const fs::path> files = share(state);
+    for (auto _ : state) {
+        std::size_t found = 0;
+        for (std::size_t first = 0; first < files.size(); first += reader->capacity()) {
+            batch.read(*reader,
+                       files.subspan(first, std::min(reader->capacity(), files.size() - first)));
+            found += batch.search();
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_BatchReader)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// One thread reads batch after batch and hands each to a second thread, which searches it; the
+// two take turns over a few batches so that neither waits while the other has work.
+void BM_RingFeedingScanner(benchmark::State& state) {
+    constexpr std::size_t Slots = 3;
+    const auto reader = trovik::makeSystemBatchReader(1);
+    if (!reader) {
+        state.SkipWithError("the system offers no batched reads here");
+        return;
+    }
+    const std::size_t capacity = reader->capacity();
+    std::vector<std::unique_ptr<Batch>> batches;
+    for (std::size_t i = 0; i < Slots; ++i) {
+        batches.push_back(std::make_unique<Batch>(capacity));
+    }
+    const std::span<const fs::path> files = corpus();
+    for (auto _ : state) {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::vector<Batch*> empty;
+        std::vector<Batch*> full;  // in the order read
+        bool done = false;
+        std::size_t found = 0;
+        empty.reserve(batches.size());
+        for (const auto& batch : batches) {
+            empty.push_back(batch.get());
+        }
+        std::thread scanner([&] {
+            for (;;) {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return done || !full.empty(); });
+                if (full.empty()) {
+                    return;
+                }
+                Batch* batch = full.front();
+                full.erase(full.begin());
+                lock.unlock();
+                const std::size_t inBatch = batch->search();
+                lock.lock();
+                found += inBatch;
+                empty.push_back(batch);
+                changed.notify_all();
+            }
+        });
+        for (std::size_t first = 0; first < files.size(); first += capacity) {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return !empty.empty(); });
+            Batch* batch = empty.back();
+            empty.pop_back();
+            lock.unlock();
+            batch->read(*reader, files.subspan(first, std::min(capacity, files.size() - first)));
+            lock.lock();
+            full.push_back(batch);
+            changed.notify_all();
+        }
+        {
+            const std::lock_guard lock(mutex);
+            done = true;
+        }
+        changed.notify_all();
+        scanner.join();
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_RingFeedingScanner)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+#ifdef TROVIK_HAVE_LIBURING
+// What batching alone gives: no check of the file's kind, no second read, no fallback.
+void BM_BareRing(benchmark::State& state) {
+    constexpr unsigned Files = 32;
+    io_uring ring{};
+    if (io_uring_queue_init(4 * Files, &ring, 0) != 0 ||
+        io_uring_register_files_sparse(&ring, Files) != 0) {
+        state.SkipWithError("the system offers no io_uring here");
+        return;
+    }
+    std::vector<std::byte> windows(Files * ScanWindowSize);
+    std::array<int, Files> got{};
+    const std::span<const fs::path> files = share(state);
+    for (auto _ : state) {
+        std::size_t found = 0;
+        for (std::size_t first = 0; first < files.size(); first += Files) {
+            const auto count =
+                static_cast<unsigned>(std::min<std::size_t>(Files, files.size() - first));
+            for (unsigned slot = 0; slot < count; ++slot) {
+                io_uring_sqe* open = io_uring_get_sqe(&ring);
+                io_uring_prep_openat_direct(open, AT_FDCWD, files[first + slot].c_str(),
+                                            O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, slot);
+                io_uring_sqe_set_flags(open, IOSQE_IO_LINK);
+                io_uring_sqe_set_data64(open, Files);
+                io_uring_sqe* read = io_uring_get_sqe(&ring);
+                io_uring_prep_read(read, static_cast<int>(slot), &windows[slot * ScanWindowSize],
+                                   ScanWindowSize, 0);
+                io_uring_sqe_set_flags(read, IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK);
+                io_uring_sqe_set_data64(read, slot);
+                io_uring_sqe* close = io_uring_get_sqe(&ring);
+                io_uring_prep_close_direct(close, slot);
+                io_uring_sqe_set_data64(close, Files);
+            }
+            io_uring_submit_and_wait(&ring, 3 * count);
+            for (unsigned done = 0; done < 3 * count; ++done) {
+                io_uring_cqe* cqe = nullptr;
+                if (io_uring_wait_cqe(&ring, &cqe) != 0) {
+                    state.SkipWithError("the ring failed");
+                    return;
+                }
+                const std::uint64_t slot = io_uring_cqe_get_data64(cqe);
+                if (slot < Files) {
+                    got[slot] = cqe->res;
+                }
+                io_uring_cqe_seen(&ring, cqe);
+            }
+            for (unsigned slot = 0; slot < count; ++slot) {
+                found += got[slot] > 0 &&
+                         search(std::span(windows).subspan(slot * ScanWindowSize,
+                                                           static_cast<std::size_t>(got[slot])));
+            }
+        }
+        benchmark::DoNotOptimize(found);
+    }
+    io_uring_queue_exit(&ring);
+}
+BENCHMARK(BM_BareRing)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (argc != 2) {
+        std::fputs("usage: trovik_read_bench [benchmark flags] CORPUS\n", stderr);
+        return 2;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(argv[1])) {
+        if (entry.is_regular_file()) {
+            corpus().push_back(entry.path());
+        }
+    }
+    std::ranges::sort(corpus());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
