@@ -8,13 +8,16 @@
 //                       slot, a read linked to it and a close linked to that, 32 files a
 //                       submission, with none of the batch reader's checks;
 //   RingFeedingScanner  one thread reads with the batch reader and another searches, which is the
-//                       other way to use two threads.
+//                       other way to use two threads;
+//   RingTypeCheck       a bare ring that checks each file's kind before reading it, with the
+//                       statx system call or with a statx in the ring.
 //
 //     trovik_read_bench [Google Benchmark flags] CORPUS
 //
 // bench/run-bench.py runs it and prints each median against Loop at the same thread count.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -273,6 +276,105 @@ void BM_BareRing(benchmark::State& state) {
     io_uring_queue_exit(&ring);
 }
 BENCHMARK(BM_BareRing)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+// Where a batch checks that each open file is a regular file before reading it: with the statx
+// system call on each descriptor, as the batch reader does, or as a statx in the ring between the
+// opens and the reads, which spares the system call.
+void BM_RingTypeCheck(benchmark::State& state, bool inRing) {
+    constexpr unsigned Files = 32;
+    io_uring ring{};
+    if (io_uring_queue_init(4 * Files, &ring, 0) != 0) {
+        state.SkipWithError("the system offers no io_uring here");
+        return;
+    }
+    std::vector<std::byte> windows(Files * ScanWindowSize);
+    std::array<int, Files> results{};
+    std::array<int, Files> descriptors{};
+    std::array<struct statx, Files> status{};
+    // Submits `count` entries and puts each result where its entry's data points.
+    const auto run = [&ring](unsigned count) {
+        io_uring_submit_and_wait(&ring, count);
+        for (unsigned done = 0; done < count; ++done) {
+            io_uring_cqe* cqe = nullptr;
+            if (io_uring_wait_cqe(&ring, &cqe) != 0) {
+                return false;
+            }
+            if (auto* result = static_cast<int*>(io_uring_cqe_get_data(cqe))) {
+                *result = cqe->res;
+            }
+            io_uring_cqe_seen(&ring, cqe);
+        }
+        return true;
+    };
+    const std::span<const fs::path> files = corpus();
+    for (auto _ : state) {
+        std::size_t found = 0;
+        for (std::size_t first = 0; first < files.size(); first += Files) {
+            const auto count =
+                static_cast<unsigned>(std::min<std::size_t>(Files, files.size() - first));
+            for (unsigned i = 0; i < count; ++i) {
+                io_uring_sqe* open = io_uring_get_sqe(&ring);
+                io_uring_prep_openat(open, AT_FDCWD, files[first + i].c_str(),
+                                     O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+                io_uring_sqe_set_data(open, &descriptors[i]);
+            }
+            if (!run(count)) {
+                state.SkipWithError("the ring failed");
+                return;
+            }
+            for (unsigned i = 0; i < count; ++i) {
+                results[i] = 0;
+                if (inRing) {
+                    io_uring_sqe* check = io_uring_get_sqe(&ring);
+                    io_uring_prep_statx(check, descriptors[i], "", AT_EMPTY_PATH, STATX_TYPE,
+                                        &status[i]);
+                    io_uring_sqe_set_data(check, &results[i]);
+                } else {
+                    results[i] = ::statx(descriptors[i], "", AT_EMPTY_PATH, STATX_TYPE, &status[i]);
+                }
+            }
+            if (inRing && !run(count)) {
+                state.SkipWithError("the ring failed");
+                return;
+            }
+            unsigned queued = 0;
+            for (unsigned i = 0; i < count; ++i) {
+                const bool regular = results[i] == 0 && S_ISREG(status[i].stx_mode);
+                results[i] = 0;
+                if (regular) {
+                    io_uring_sqe* read = io_uring_get_sqe(&ring);
+                    io_uring_prep_read(read, descriptors[i], &windows[i * ScanWindowSize],
+                                       ScanWindowSize, 0);
+                    io_uring_sqe_set_flags(read, IOSQE_IO_HARDLINK);
+                    io_uring_sqe_set_data(read, &results[i]);
+                    ++queued;
+                }
+                io_uring_sqe* close = io_uring_get_sqe(&ring);
+                io_uring_prep_close(close, descriptors[i]);
+                io_uring_sqe_set_data(close, nullptr);
+                ++queued;
+            }
+            if (!run(queued)) {
+                state.SkipWithError("the ring failed");
+                return;
+            }
+            for (unsigned i = 0; i < count; ++i) {
+                found += results[i] > 0 &&
+                         search(std::span(windows).subspan(i * ScanWindowSize,
+                                                           static_cast<std::size_t>(results[i])));
+            }
+        }
+        benchmark::DoNotOptimize(found);
+    }
+    io_uring_queue_exit(&ring);
+}
+BENCHMARK_CAPTURE(BM_RingTypeCheck, statx_call, false)
+    ->Threads(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RingTypeCheck, statx_in_ring, true)
+    ->Threads(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 #endif
 
 }  // namespace
