@@ -220,16 +220,77 @@ void BM_RingFeedingScanner(benchmark::State& state) {
 BENCHMARK(BM_RingFeedingScanner)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 #ifdef TROVIK_HAVE_LIBURING
+// A bare ring of its own, with a window for each file of a submission; let go with it.
+class BareRing {
+public:
+    static constexpr unsigned Files = 32;
+
+    // With `fixedSlots`, the ring has a fixed descriptor slot for each file of a submission.
+    explicit BareRing(bool fixedSlots) : m_windows(Files * ScanWindowSize) {
+        m_started = io_uring_queue_init(4 * Files, &m_ring, 0) == 0;
+        m_ready = m_started && (!fixedSlots || io_uring_register_files_sparse(&m_ring, Files) == 0);
+    }
+    BareRing(const BareRing&) = delete;
+    BareRing& operator=(const BareRing&) = delete;
+    ~BareRing() {
+        if (m_started) {
+            io_uring_queue_exit(&m_ring);
+        }
+    }
+
+    [[nodiscard]] bool ready() const { return m_ready; }
+
+    // The next entry, its result to be put where `result` points (nowhere when null).
+    io_uring_sqe* entry(int* result) {
+        io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
+        io_uring_sqe_set_data(sqe, result);
+        return sqe;
+    }
+
+    std::byte* window(unsigned file) { return &m_windows[file * ScanWindowSize]; }
+
+    // Submits `count` entries and puts each result where its entry says.
+    bool run(unsigned count) {
+        io_uring_submit_and_wait(&m_ring, count);
+        for (unsigned done = 0; done < count; ++done) {
+            io_uring_cqe* cqe = nullptr;
+            if (io_uring_wait_cqe(&m_ring, &cqe) != 0) {
+                return false;
+            }
+            if (auto* result = static_cast<int*>(io_uring_cqe_get_data(cqe))) {
+                *result = cqe->res;
+            }
+            io_uring_cqe_seen(&m_ring, cqe);
+        }
+        return true;
+    }
+
+    // Searches the window of each file whose read brought `read[file]` bytes.
+    [[nodiscard]] std::size_t search(std::span<const int> read) const {
+        std::size_t found = 0;
+        for (std::size_t file = 0; file < read.size(); ++file) {
+            found +=
+                read[file] > 0 && ::search(std::span(m_windows).subspan(
+                                      file * ScanWindowSize, static_cast<std::size_t>(read[file])));
+        }
+        return found;
+    }
+
+private:
+    io_uring m_ring{};
+    std::vector<std::byte> m_windows;
+    bool m_started = false;
+    bool m_ready = false;
+};
+
 // What batching alone gives: no check of the file's kind, no second read, no fallback.
 void BM_BareRing(benchmark::State& state) {
-    constexpr unsigned Files = 32;
-    io_uring ring{};
-    if (io_uring_queue_init(4 * Files, &ring, 0) != 0 ||
-        io_uring_register_files_sparse(&ring, Files) != 0) {
+    constexpr unsigned Files = BareRing::Files;
+    BareRing ring(true);
+    if (!ring.ready()) {
         state.SkipWithError("the system offers no io_uring here");
         return;
     }
-    std::vector<std::byte> windows(Files * ScanWindowSize);
     std::array<int, Files> got{};
     const std::span<const fs::path> files = share(state);
     for (auto _ : state) {
@@ -238,73 +299,41 @@ void BM_BareRing(benchmark::State& state) {
             const auto count =
                 static_cast<unsigned>(std::min<std::size_t>(Files, files.size() - first));
             for (unsigned slot = 0; slot < count; ++slot) {
-                io_uring_sqe* open = io_uring_get_sqe(&ring);
+                got[slot] = 0;
+                io_uring_sqe* open = ring.entry(nullptr);
                 io_uring_prep_openat_direct(open, AT_FDCWD, files[first + slot].c_str(),
                                             O_RDONLY | O_NONBLOCK | O_NOCTTY, 0, slot);
                 io_uring_sqe_set_flags(open, IOSQE_IO_LINK);
-                io_uring_sqe_set_data64(open, Files);
-                io_uring_sqe* read = io_uring_get_sqe(&ring);
-                io_uring_prep_read(read, static_cast<int>(slot), &windows[slot * ScanWindowSize],
-                                   ScanWindowSize, 0);
+                io_uring_sqe* read = ring.entry(&got[slot]);
+                io_uring_prep_read(read, static_cast<int>(slot), ring.window(slot), ScanWindowSize,
+                                   0);
                 io_uring_sqe_set_flags(read, IOSQE_FIXED_FILE | IOSQE_IO_HARDLINK);
-                io_uring_sqe_set_data64(read, slot);
-                io_uring_sqe* close = io_uring_get_sqe(&ring);
-                io_uring_prep_close_direct(close, slot);
-                io_uring_sqe_set_data64(close, Files);
+                io_uring_prep_close_direct(ring.entry(nullptr), slot);
             }
-            io_uring_submit_and_wait(&ring, 3 * count);
-            for (unsigned done = 0; done < 3 * count; ++done) {
-                io_uring_cqe* cqe = nullptr;
-                if (io_uring_wait_cqe(&ring, &cqe) != 0) {
-                    state.SkipWithError("the ring failed");
-                    return;
-                }
-                const std::uint64_t slot = io_uring_cqe_get_data64(cqe);
-                if (slot < Files) {
-                    got[slot] = cqe->res;
-                }
-                io_uring_cqe_seen(&ring, cqe);
+            if (!ring.run(3 * count)) {
+                state.SkipWithError("the ring failed");
+                return;
             }
-            for (unsigned slot = 0; slot < count; ++slot) {
-                found += got[slot] > 0 &&
-                         search(std::span(windows).subspan(slot * ScanWindowSize,
-                                                           static_cast<std::size_t>(got[slot])));
-            }
+            found += ring.search(std::span(got).first(count));
         }
         benchmark::DoNotOptimize(found);
     }
-    io_uring_queue_exit(&ring);
 }
 BENCHMARK(BM_BareRing)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 // Where a batch checks that each open file is a regular file before reading it: with the statx
 // system call on each descriptor, as the batch reader does, or as a statx in the ring between the
 // opens and the reads, which spares the system call.
 void BM_RingTypeCheck(benchmark::State& state, bool inRing) {
-    constexpr unsigned Files = 32;
-    io_uring ring{};
-    if (io_uring_queue_init(4 * Files, &ring, 0) != 0) {
+    constexpr unsigned Files = BareRing::Files;
+    BareRing ring(false);
+    if (!ring.ready()) {
         state.SkipWithError("the system offers no io_uring here");
         return;
     }
-    std::vector<std::byte> windows(Files * ScanWindowSize);
     std::array<int, Files> results{};
     std::array<int, Files> descriptors{};
     std::array<struct statx, Files> status{};
-    // Submits `count` entries and puts each result where its entry's data points.
-    const auto run = [&ring](unsigned count) {
-        io_uring_submit_and_wait(&ring, count);
-        for (unsigned done = 0; done < count; ++done) {
-            io_uring_cqe* cqe = nullptr;
-            if (io_uring_wait_cqe(&ring, &cqe) != 0) {
-                return false;
-            }
-            if (auto* result = static_cast<int*>(io_uring_cqe_get_data(cqe))) {
-                *result = cqe->res;
-            }
-            io_uring_cqe_seen(&ring, cqe);
-        }
-        return true;
-    };
     const std::span<const fs::path> files = corpus();
     for (auto _ : state) {
         std::size_t found = 0;
@@ -312,27 +341,23 @@ void BM_RingTypeCheck(benchmark::State& state, bool inRing) {
             const auto count =
                 static_cast<unsigned>(std::min<std::size_t>(Files, files.size() - first));
             for (unsigned i = 0; i < count; ++i) {
-                io_uring_sqe* open = io_uring_get_sqe(&ring);
-                io_uring_prep_openat(open, AT_FDCWD, files[first + i].c_str(),
+                io_uring_prep_openat(ring.entry(&descriptors[i]), AT_FDCWD,
+                                     files[first + i].c_str(),
                                      O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-                io_uring_sqe_set_data(open, &descriptors[i]);
             }
-            if (!run(count)) {
+            if (!ring.run(count)) {
                 state.SkipWithError("the ring failed");
                 return;
             }
             for (unsigned i = 0; i < count; ++i) {
-                results[i] = 0;
                 if (inRing) {
-                    io_uring_sqe* check = io_uring_get_sqe(&ring);
-                    io_uring_prep_statx(check, descriptors[i], "", AT_EMPTY_PATH, STATX_TYPE,
-                                        &status[i]);
-                    io_uring_sqe_set_data(check, &results[i]);
+                    io_uring_prep_statx(ring.entry(&results[i]), descriptors[i], "", AT_EMPTY_PATH,
+                                        STATX_TYPE, &status[i]);
                 } else {
                     results[i] = ::statx(descriptors[i], "", AT_EMPTY_PATH, STATX_TYPE, &status[i]);
                 }
             }
-            if (inRing && !run(count)) {
+            if (inRing && !ring.run(count)) {
                 state.SkipWithError("the ring failed");
                 return;
             }
@@ -341,31 +366,22 @@ void BM_RingTypeCheck(benchmark::State& state, bool inRing) {
                 const bool regular = results[i] == 0 && S_ISREG(status[i].stx_mode);
                 results[i] = 0;
                 if (regular) {
-                    io_uring_sqe* read = io_uring_get_sqe(&ring);
-                    io_uring_prep_read(read, descriptors[i], &windows[i * ScanWindowSize],
-                                       ScanWindowSize, 0);
+                    io_uring_sqe* read = ring.entry(&results[i]);
+                    io_uring_prep_read(read, descriptors[i], ring.window(i), ScanWindowSize, 0);
                     io_uring_sqe_set_flags(read, IOSQE_IO_HARDLINK);
-                    io_uring_sqe_set_data(read, &results[i]);
                     ++queued;
                 }
-                io_uring_sqe* close = io_uring_get_sqe(&ring);
-                io_uring_prep_close(close, descriptors[i]);
-                io_uring_sqe_set_data(close, nullptr);
+                io_uring_prep_close(ring.entry(nullptr), descriptors[i]);
                 ++queued;
             }
-            if (!run(queued)) {
+            if (!ring.run(queued)) {
                 state.SkipWithError("the ring failed");
                 return;
             }
-            for (unsigned i = 0; i < count; ++i) {
-                found += results[i] > 0 &&
-                         search(std::span(windows).subspan(i * ScanWindowSize,
-                                                           static_cast<std::size_t>(results[i])));
-            }
+            found += ring.search(std::span(results).first(count));
         }
         benchmark::DoNotOptimize(found);
     }
-    io_uring_queue_exit(&ring);
 }
 BENCHMARK_CAPTURE(BM_RingTypeCheck, statx_call, false)
     ->Threads(1)
