@@ -1,5 +1,5 @@
 # What both MinGW-w64 toolchain files share. Expects MINGW_TRIPLET (x86_64-w64-mingw32 or
-# i686-w64-mingw32) to be set before it is included.
+# i686-w64-mingw32) and MINGW_WINE_LOADER (wine64 or wine) to be set before it is included.
 set(CMAKE_SYSTEM_NAME Windows)
 
 # The -posix compilers by their full names: with the win32 thread model std::thread and std::mutex
@@ -25,8 +25,11 @@ set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-nlohmann-json
 # Static linking: the programs need only the DLLs that come with Windows.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Test programs run under wine.
-find_program(TROVIK_WINE NAMES wine wine64)
+# Test programs run under the wine loader of the programs' own width, named by each toolchain file
+# in MINGW_WINE_LOADER: wine's 64-bit loader runs on every machine, the 32-bit one only where the
+# kernel runs 32-bit programs (and wine32 is installed). Scripts that run the programs take the
+# loader from here, never `wine` by name.
+find_program(TROVIK_WINE NAMES ${MINGW_WINE_LOADER} PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(TROVIK_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${TROVIK_WINE})
 endif()

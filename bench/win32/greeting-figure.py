@@ -15,9 +15,18 @@ import time
 TITLE = "^trovik by -zelvo-$"
 
 
-def time_to_box(program):
+def wine_loader(build):
+    """The wine loader the build chose (CMake's TROVIK_WINE)."""
+    with open(os.path.join(build, "CMakeCache.txt")) as cache:
+        for line in cache:
+            if line.startswith("TROVIK_WINE:"):
+                return line.split("=", 1)[1].strip()
+    raise SystemExit(f"{build}: no wine loader in CMakeCache.txt")
+
+
+def time_to_box(wine, program):
     start = time.monotonic()
-    process = subprocess.Popen(["wine", program], stdout=subprocess.DEVNULL,
+    process = subprocess.Popen([wine, program], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     try:
         while time.monotonic() - start < 60:
@@ -40,10 +49,11 @@ def main():
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 7
     trovik = os.path.join(build, "bin", "trovik.exe")
     bare = os.path.join(build, "bin", "trovik_win32_bare_box.exe")
+    wine = wine_loader(build)
     times = {trovik: [], bare: []}
     for _ in range(runs):
         for program in (bare, trovik):
-            times[program].append(time_to_box(program))
+            times[program].append(time_to_box(wine, program))
     bare_median = statistics.median(times[bare])
     trovik_median = statistics.median(times[trovik])
     print(f"start to greeting, {runs} runs each: trovik.exe {trovik_median:.3f} s, bare box "

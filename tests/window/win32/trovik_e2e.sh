@@ -3,10 +3,11 @@
 # xdotool: the greeting comes alone and first; then the window is 265 by 220 and centred; a file
 # selected and scanned by a click on the caption gives the exact verdict box; a drag dropped near
 # an edge snaps flush; "-" minimises; "X" ends the program with status 0. Boxes are closed by a
-# click on their button. Usage: trovik_e2e.sh trovik.exe box_text.exe (77: skipped)
+# click on their button. Usage: trovik_e2e.sh WINE_LOADER trovik.exe box_text.exe (77: skipped),
+# with the loader the build chose.
 set -uo pipefail
-readonly program=$1 box_text_program=$2 title='trovik by -zelvo-'
-for tool in wine xdotool xwininfo; do
+readonly wine=$1 program=$2 box_text_program=$3 title='trovik by -zelvo-'
+for tool in "$wine" xdotool xwininfo; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 [[ -n ${DISPLAY:-} ]] || { echo "skipped: no X display"; exit 77; }
@@ -42,11 +43,11 @@ close_box() {
     read -r x y w h < <(geometry "${boxes[0]}")
     xdotool mousemove $((x + w / 2)) $((y + h - 21)) click 1
 }
-box_text() { wine "$box_text_program" "$title" 2>/dev/null | tr '\r\n' '||'; }
+box_text() { "$wine" "$box_text_program" "$title" 2>/dev/null | tr '\r\n' '||'; }
 
 mkdir "$work/folder"
 printf 'MZ.. SexStory ..' >"$work/folder/b.exe"
-(cd "$work/folder" && exec wine "$program") >"$work/log" 2>&1 &
+(cd "$work/folder" && exec "$wine" "$program") >"$work/log" 2>&1 &
 pid=$!
 
 within 60 one_box || fail "no greeting"
@@ -58,9 +59,10 @@ form=$main
 within 5 window_at 267 190 || fail "not centred on the 800 by 600 screen: $mx $my"
 # Wine learns where openbox mapped the window from events that can lag under load, and places
 # clicks by what it believes: wait until it agrees, moving the window to its place again if not.
-wine_agrees() { [[ $(wine "$box_text_program" "$title" trovik.Form1 2>/dev/null) == "267 190" ]]; }
+placed() { "$wine" "$box_text_program" "$title" trovik.Form1 2>/dev/null; }
+wine_agrees() { [[ $(placed) == "267 190" ]]; }
 within 1 wine_agrees || { xdotool windowmove "$form" 267 190 && within 10 wine_agrees; } ||
-    fail "wine places the window at $(wine "$box_text_program" "$title" trovik.Form1)"
+    fail "wine places the window at $(placed)"
 xdotool mousemove $((mx + 150)) $((my + 38)) click 1  # the one file, in File1
 
 xdotool mousemove $((mx + 180)) $((my + 195)) click 1  # "Scan File!"
