@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Times trovik-scan against the bare C loop and its peers, side by side, and prints the ratios.
 
-    bench/run-bench.py [--build build] [--files 20000] [--runs 15]
+    bench/run-bench.py [--build build-bench] [--files 20000] [--runs 15]
 
 1. Installs the tools only the benchmark needs (hyperfine, yara, ripgrep, strace, GNU time) when
    missing.
@@ -268,7 +268,7 @@ def hyperfine(commands, rounds: int, runs: int, warmup: int, out: Path):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default="build", help="the CMake build folder")
+    parser.add_argument("--build", default="build-bench", help="the CMake build folder")
     parser.add_argument("--work", help="where the corpora go (default: BUILD/bench-data)")
     parser.add_argument("--files", type=int, default=20000)
     parser.add_argument("--rounds", type=int, default=5)
@@ -497,6 +497,8 @@ def cold_and_memory(scan, loop, corpus, files, rounds, scratch):
         ("single -r -j2", [*SINGLE, str(scan), "-r", "-j", "2", str(corpus)]),
         ("baseline -m -j1", [str(loop), "-m", "-j", "1", str(corpus)]),
     ]
+    print("\nCold cache: dropping the whole machine's page, dentry and inode caches before each "
+          "run (writes /proc/sys/vm/drop_caches).")
     if not drop_caches():
         print("\nCold cache: the caches cannot be dropped here (writing /proc/sys/vm/drop_caches "
               "needs root), so there are no cold figures.")

@@ -9,6 +9,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ParallelScan.h"
 #include "platform/io/Text.h"
+#include "support/HangBound.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -253,7 +254,7 @@ TEST(ScanInOrder, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
             [&](const TargetSink& emit) {
                 for (int i = 0; i < 100000; ++i) {
                     if (i == 10) {
-                        const auto deadline = std::chrono::steady_clock::now() + 10s;
+                        const auto deadline = std::chrono::steady_clock::now() + test::HangBound;
                         while (files.opens < 6 && std::chrono::steady_clock::now() < deadline) {
                             std::this_thread::sleep_for(1ms);
                         }

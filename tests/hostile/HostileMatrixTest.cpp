@@ -13,6 +13,7 @@
 #include "cli/ParallelScan.h"
 #include "hostile/HostileFiles.h"
 #include "scan/ScanFile.h"
+#include "support/HangBound.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -20,11 +21,8 @@ namespace trovik {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using test::filler;
-
-// No run may take longer than this: nothing is waited for, and at most 32000 bytes are read.
-constexpr auto TimeBound = 3s;
+using test::HangBound;
 
 fs::path link(const fs::path& target, const fs::path& path) {
     fs::create_symlink(target, path);
@@ -73,7 +71,7 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     std::ostringstream err;
     const auto start = std::chrono::steady_clock::now();
     const int status = cli::RunCommandLine(arguments, out, err, systemFileService());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, TimeBound);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, HangBound);
     const std::string t = tree.native() + "/";
     EXPECT_EQ(out.str(), t + "-rf: CLEAN\n" + t + "b/1.txt: CLEAN\n" + t +
                              "b/2.txt: PASSWORD STEALER\n" + t + "linked-file: CLEAN\n" + t +
@@ -169,7 +167,7 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
                             (verdict.error ? verdict.error.message() : "scanned") + "\n";
                 return true;
             });
-        EXPECT_LT(std::chrono::steady_clock::now() - start, TimeBound);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, HangBound);
         EXPECT_EQ(reported,
                   "a-vanishes: No such file or directory\nb-stays: scanned\nc-becomes-fifo: Not a "
                   "regular file\nd-becomes-folder: Is a directory\ne-becomes-device: Not a regular "

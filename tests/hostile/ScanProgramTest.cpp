@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 
+#include "support/HangBound.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -13,16 +13,14 @@ namespace trovik {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-constexpr auto TimeBound = 10s;
+using test::HangBound;
 
 // The program's own command line is a /proc file that reports a length of 0 and holds the
 // signature: what arrives is scanned.
 TEST(ScanProgram, ProcFileOfLengthZeroIsReadToItsEnd) {
     test::TempDir dir;
     const auto run = test::runProgram({TROVIK_SCAN_PROGRAM, "/proc/self/cmdline", "SEXSTORY"},
-                                      dir.path(), TimeBound);
+                                      dir.path(), HangBound);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.out, "/proc/self/cmdline: PASSWORD STEALER\n");
     EXPECT_EQ(run.err, "trovik-scan: SEXSTORY: No such file or directory\n");
@@ -39,7 +37,7 @@ TEST(ScanProgram, InterruptedReadIsMadeAgain) {
         test::runProgram({"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", "TROVIK_SCAN_IO=single",
                           "/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-P", file, "-e",
                           "inject=read:error=EINTR:when=1..2", TROVIK_SCAN_PROGRAM, file},
-                         dir.path(), TimeBound);
+                         dir.path(), HangBound);
     ASSERT_FALSE(run.hung);
     EXPECT_EQ(run.out, file + ": PASSWORD STEALER\n");
     EXPECT_EQ(run.err, "");
@@ -71,7 +69,7 @@ protected:
         // test: a trovik-scan that fails its control run fails the test, it is not skipped.
         std::vector<std::string> reach(command.begin(), command.end() - 1);
         reach.insert(reach.end(), {"/bin/cat", "open.txt"});
-        if (test::runProgram(reach, dir.path(), TimeBound).out != "x") {
+        if (test::runProgram(reach, dir.path(), HangBound).out != "x") {
             GTEST_SKIP() << "the unprivileged user cannot read files in " << dir.path();
         }
         const auto control = run({"open.txt"});
@@ -84,7 +82,7 @@ protected:
         std::vector<std::string> argv = prefix;
         argv.insert(argv.end(), command.begin(), command.end());
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        return test::runProgram(argv, dir.path(), TimeBound);
+        return test::runProgram(argv, dir.path(), HangBound);
     }
 };
 
@@ -106,10 +104,7 @@ TEST_F(ScanProgramAsUser, FileAndFolderWithoutReadPermissionAreReportedNotClean)
 }
 
 // A limit on the user's processes refuses some or all of the threads asked for with -j: the scan
-// goes on with the threads it got, or on the main thread alone, and never aborts. Nor can the
-// kernel start the worker that an open waiting on the disk needs, and it cancels the open: such
-// files are read alone. As root, the system forgets the names before each run (the dentry and
-// inode caches are dropped, for the whole machine), so that the opens must wait.
+// goes on with the threads it got, or on the main thread alone, and never aborts.
 TEST_F(ScanProgramAsUser, ThreadsTheSystemRefusesAreDoneWithout) {
     std::string expected;
     for (int i = 0; i < 40; ++i) {
@@ -125,10 +120,6 @@ TEST_F(ScanProgramAsUser, ThreadsTheSystemRefusesAreDoneWithout) {
         "ASAN_OPTIONS=" + std::string(sanitizer != nullptr ? sanitizer : "") + ":detect_leaks=0";
     for (const char* limit : {"--nproc=1", "--nproc=2", "--nproc=3"}) {
         SCOPED_TRACE(limit);
-        if (::geteuid() == 0) {
-            ::sync();
-            std::ofstream("/proc/sys/vm/drop_caches") << "2\n";
-        }
         const auto result = run({"-r", "-j", "16", "tree"},
                                 {"/usr/bin/env", noLeakCheck, "/usr/bin/prlimit", limit});
         ASSERT_FALSE(result.hung);
