@@ -2,11 +2,23 @@
 # trovik-scan as a terminal and a shell meet it: the progress line on a terminal and nowhere else,
 # the report that cannot be written, and the bash completion.
 # Usage: terminal_test.py TROVIK_SCAN BASH_COMPLETION
-import os, pty, re, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
+import os, pty, re, select, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
 
 PROGRAM, COMPLETION = (os.path.abspath(sys.argv.pop(1)) for _ in range(2))
-VERDICTS = b"clean: CLEAN\npws: PASSWORD STEALER\nclean: CLEAN\n"
-PROGRESS = rb"\rScanned \d+ files, \d+ files/s, in \. *\r +\r"  # drawn, then wiped out
+PROGRESS_DRAWN = rb"\rScanned \d+ files, \d+ files/s, in \. *"
+PROGRESS = PROGRESS_DRAWN + rb"\r +\r"  # drawn, then wiped out
+
+
+def verdicts(clean_files_first):
+    return b"clean: CLEAN\n" * clean_files_first + b"pws: PASSWORD STEALER\nclean: CLEAN\n"
+
+
+def process_age(pid):
+    """Seconds since the process started, by the kernel's count."""
+    with open(f"/proc/{pid}/stat") as stat:
+        started = int(stat.read().rsplit(")", 1)[1].split()[19])
+    with open("/proc/uptime") as uptime:
+        return float(uptime.read().split()[0]) - started / os.sysconf("SC_CLK_TCK")
 
 
 class TrovikScan(unittest.TestCase):
@@ -17,39 +29,49 @@ class TrovikScan(unittest.TestCase):
             with open(os.path.join(self.dir.name, name), "wb") as file:
                 file.write(text)
 
-    # The paths come through -f - with a pause, so that the scan outlasts the second the progress
-    # line waits for. Standard output and error share one terminal, or error is a pipe.
-    def slow_scan(self, *options, terminal=True):
+    # The paths come through -f -, a clean file at a time, until the progress line shows or, where
+    # it must not, until the program has run for a second and a half by its own start (the line
+    # waits a second). Then a stealer and a clean file end the list. Standard output and error
+    # share one terminal, or error is a pipe. Returns what the terminal showed, what went to
+    # standard output, and how many clean files were fed before the last two.
+    def slow_scan(self, *options, terminal=True, progress_expected=False):
         reader, writer = pty.openpty() if terminal else os.pipe()
         scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir.name,
                                 stdin=subprocess.PIPE, stderr=writer, bufsize=0,
                                 stdout=writer if terminal else subprocess.PIPE)
         os.close(writer)
-        scan.stdin.write(b"clean\n")
-        scan.stdin.flush()
-        time.sleep(1.3)
+        shown = bytearray()
+        fed = 0
+        deadline = time.monotonic() + 60
+        while not (re.search(PROGRESS_DRAWN, shown) if progress_expected
+                   else process_age(scan.pid) > 1.5):
+            self.assertLess(time.monotonic(), deadline, "no progress line within a minute")
+            scan.stdin.write(b"clean\n")
+            fed += 1
+            if select.select([reader], [], [], 0.05)[0]:
+                shown += os.read(reader, 4096)
         scan.stdin.write(b"pws\nclean\n")
         scan.stdin.close()
         out = b"" if terminal else scan.stdout.read()
-        shown = []
         try:
             while chunk := os.read(reader, 4096):
-                shown.append(chunk)
+                shown += chunk
         except OSError:  # EIO: the program and its terminal are gone
             pass
         os.close(reader)
         scan.stdout and scan.stdout.close()
         self.assertEqual(scan.wait(timeout=60), 1)
-        return b"".join(shown), out
+        return bytes(shown), out, fed
 
     def test_progress_is_wiped_before_each_verdict_and_at_the_end(self):
-        shown, _ = self.slow_scan()
+        shown, _, fed = self.slow_scan(progress_expected=True)
         self.assertRegex(shown, PROGRESS)
-        self.assertEqual(re.sub(PROGRESS, b"", shown), VERDICTS.replace(b"\n", b"\r\n"))
+        self.assertEqual(re.sub(PROGRESS, b"", shown), verdicts(fed).replace(b"\n", b"\r\n"))
 
     def test_no_progress_in_a_pipe_nor_with_quiet(self):
-        self.assertEqual(self.slow_scan(terminal=False), (b"", VERDICTS))
-        self.assertEqual(self.slow_scan("-q"), (b"", b""))
+        shown, out, fed = self.slow_scan(terminal=False)
+        self.assertEqual((shown, out), (b"", verdicts(fed)))
+        self.assertEqual(self.slow_scan("-q")[:2], (b"", b""))
 
     # A full disk is told of; a reader gone is not: SIGPIPE kills as before or, ignored, gives 2.
     def test_write_error_and_broken_pipe(self):

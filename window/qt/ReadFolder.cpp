@@ -21,16 +21,17 @@ Result<NameList> sorted(Result<NameList> names) {
 
 }  // namespace
 
-Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind) {
+Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind,
+                            std::chrono::milliseconds moment) {
     using namespace std::chrono_literals;
     auto opened = FolderReader::open(folder, kind);
     if (!opened) {
         return opened.error();
     }
-    // A folder read within a moment is read here; the rest of a larger one on a worker thread.
+    // A folder read within the moment is read here; the rest of a larger one on a worker thread.
     FolderReader& reader = opened.value();
-    const auto moment = std::chrono::steady_clock::now() + 20ms;
-    if (reader.read([&] { return std::chrono::steady_clock::now() > moment; }) ||
+    const auto momentEnds = std::chrono::steady_clock::now() + moment;
+    if (reader.read([&] { return std::chrono::steady_clock::now() > momentEnds; }) ||
         QCoreApplication::instance() == nullptr) {
         (void)reader.read([] { return false; });
         return sorted(std::move(reader).names());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 
 #include "platform/io/Result.h"
@@ -7,10 +8,14 @@
 
 namespace trovik {
 
-// The names of the entries of `kind` in `folder`, sorted for display. The folder is read on a
-// worker thread; when that takes more than a moment (a folder of a million files), an event loop
-// runs meanwhile, so that the windows are still painted, with the busy pointer. Input waits until
-// the names are there: the caller's state cannot change under it.
-Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind);
+// How long a folder is read before the rest of it moves to a worker thread.
+inline constexpr std::chrono::milliseconds FolderReadMoment{20};
+
+// The names of the entries of `kind` in `folder`, sorted for display. What is not read within
+// `moment` (a folder of a million files) is read on a worker thread while an event loop runs, so
+// that the windows are still painted, with the busy pointer. Input waits until the names are
+// there: the caller's state cannot change under it.
+Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind,
+                            std::chrono::milliseconds moment = FolderReadMoment);
 
 }  // namespace trovik

@@ -2,14 +2,15 @@
 // text. Whatever happens, the lists stay usable, say what went wrong, and scan the chosen file.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
 
 #include "FormFixture.h"
+#include "window/qt/ReadFolder.h"
 
 namespace trovik::test {
 namespace {
@@ -88,9 +89,9 @@ TEST_F(HostileFolder, NamesThatAreNotTextShowAndScanTheirOwnFile) {
     EXPECT_EQ(scanFile("inside.exe"), stealer("inside.exe"));
 }
 
-// A folder of more files than 16 bits count is read while the window is still painted (on a worker
-// thread once reading takes more than a moment), and its last file is selected and scanned.
-TEST_F(HostileFolder, AHundredThousandFilesListWhilePaintedAndTheLastIsScanned) {
+// A folder of more files than 16 bits count lists whole, and its last file is selected and
+// scanned.
+TEST_F(HostileFolder, AHundredThousandFilesListAndTheLastIsScanned) {
     constexpr int count = 100'000;
     disk.write("many/zz-last.exe", filler(1000, Signature, 900));
     for (int i = 0; i < count - 1; ++i) {
@@ -98,23 +99,29 @@ TEST_F(HostileFolder, AHundredThousandFilesListWhilePaintedAndTheLastIsScanned) 
     }
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    int paints = 0;
-    QTimer ticks;
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        form->repaint();
-        ++paints;
-    });
-    ticks.start(5);
-    QElapsedTimer timer;
-    timer.start();
     ASSERT_FALSE(form->Dir1->setPath(disk / "many").has_value());  // both lists, as an open does
-    const auto listed = timer.elapsed();
     ASSERT_EQ(form->File1->count(), count);
-    EXPECT_TRUE(listed < 40 || paints > 0) << "not painted in " << listed << " ms";
     form->File1->setFocus();
     QTest::keyClick(form->File1, Qt::Key_End);
     EXPECT_EQ(form->File1->ListIndex(), count - 1);
     EXPECT_EQ(scan(), stealer("zz-last.exe"));
+
+    // Read on a worker thread from the start, a folder is read while the window is painted, under
+    // the busy pointer, and lists the same names. The paint timer runs before the loop that waits
+    // for the names can see them, so it has fired at least once by then.
+    int paintsWhileBusy = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        form->repaint();
+        paintsWhileBusy += QGuiApplication::overrideCursor() != nullptr ? 1 : 0;
+    });
+    ticks.start(5);
+    const auto names = readFolder(disk / "many", EntryKind::File, std::chrono::milliseconds(0));
+    ticks.stop();
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names.value().size(), static_cast<std::size_t>(count));
+    EXPECT_GT(paintsWhileBusy, 0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);  // the busy pointer is gone again
 }
 
 }  // namespace
