@@ -1,5 +1,6 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of them.
-.PHONY: all deps configure build run test test-windows asan tsan fuzz bench package format format-check tidy clean
+.PHONY: all deps configure build run test test-windows asan tsan fuzz bench bench-build package format \
+	format-check tidy clean
 
 PRESET ?= default
 # CI treats warnings as errors.
@@ -51,10 +52,15 @@ fuzz: deps
 	done
 
 # trovik-scan timed against a bare C loop and its peers on a generated corpus, with the matcher's
-# micro benchmarks; installs the tools it alone needs. Not part of `make test`.
-bench: build
-	bench/run-bench.py --build build
-	bench/window-figures.py --build build
+# micro benchmarks; installs the tools it alone needs. The benchmarks have a build of their own,
+# which `make test` does not make.
+bench-build: deps
+	cmake --preset bench $(CMAKE_FLAGS)
+	cmake --build --preset bench
+
+bench: bench-build
+	bench/run-bench.py --build build-bench
+	bench/window-figures.py --build build-bench
 
 # The Debian package, checked with lintian and installed on this machine for a moment.
 package: build
@@ -65,13 +71,16 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 format-check:
+	@scripts/install-deps.sh clang-format
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-# clang-tidy with the checks in .clang-tidy over every C++ file of the default build; a finding
-# fails. The C baseline of the benchmarks is left to the compiler's warnings.
-tidy: build
+# clang-tidy with the checks in .clang-tidy over every C++ file of the default build and of the
+# benchmarks' build; a finding fails. The C baseline of the benchmarks is left to the compiler's
+# warnings.
+tidy: build bench-build
 	@scripts/install-deps.sh clang-tidy
-	run-clang-tidy -quiet -p build -j $$(nproc) '^$(CURDIR)/(scan|platform|cli|window|tests|bench)/.*\.cpp$$'
+	run-clang-tidy -quiet -p build -j $$(nproc) '^$(CURDIR)/(scan|platform|cli|window|tests)/.*\.cpp$$'
+	run-clang-tidy -quiet -p build-bench -j $$(nproc) '^$(CURDIR)/bench/.*\.cpp$$'
 
 clean:
-	rm -rf build build-debug build-asan build-tsan build-fuzz build-windows build-windows32
+	rm -rf build build-bench build-debug build-asan build-tsan build-fuzz build-windows build-windows32

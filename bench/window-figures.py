@@ -11,7 +11,7 @@
   memory    peak resident memory once the window is painted: trovik vs a bare Qt widget program
 
 Times are medians of the runs; ratios are medians of the ratios of runs made next to each other.
-Usage: bench/window-figures.py [--build build] [--runs 9]
+Usage: bench/window-figures.py [--build build-bench] [--runs 9]
 """
 
 import argparse
@@ -78,7 +78,7 @@ def start_up_figures(bins: Path, hook: Path, runs: int, env: dict, cwd: Path, la
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default="build", type=Path)
+    parser.add_argument("--build", default="build-bench", type=Path)
     parser.add_argument("--runs", default=9, type=int)
     args = parser.parse_args()
     args.build = args.build.resolve()  # the programs run from another folder
