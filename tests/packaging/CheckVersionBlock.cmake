@@ -1,8 +1,9 @@
 # Fails when PROGRAM (a Windows program) lacks its version block, or the block names another
 # program or version than the build's. Reads the block's UTF-16 strings in file order, where each
-# value follows its key. Run with -DPROGRAM=... -DNAME=trovik-scan -DVERSION=1.01
+# value follows its key; strings with characters that CMake's lists take apart ([ ] ; \) are left
+# out, as no key or value of ours holds one. Run with -DPROGRAM=... -DNAME=trovik-scan -DVERSION=1.01
 cmake_minimum_required(VERSION 3.25)
-file(STRINGS ${PROGRAM} strings ENCODING UTF-16LE)
+file(STRINGS ${PROGRAM} strings ENCODING UTF-16LE REGEX "^[^][;\\]+$")
 list(FIND strings "VS_VERSION_INFO" start)
 if(start EQUAL -1)
     message(FATAL_ERROR "${PROGRAM} has no version block")
