@@ -72,7 +72,7 @@ BENCHMARK(BM_MemchrBaseline);
 void BM_FindSignature(benchmark::State& state) {
     const auto window = worstCaseWindow();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(trovik::FindSignature(window));
+        benchmark::DoNotOptimize(trovik::findSignature(window));
     }
     setBytes(state, window.size());
 }
@@ -81,7 +81,7 @@ BENCHMARK(BM_FindSignature);
 void BM_FindSignaturePortable(benchmark::State& state) {
     const auto window = worstCaseWindow();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(trovik::detail::FindSignaturePortable(window));
+        benchmark::DoNotOptimize(trovik::detail::findSignaturePortable(window));
     }
     setBytes(state, window.size());
 }

@@ -7,5 +7,5 @@
 
 extern "C" int trovik_find_signature(const unsigned char* bytes, std::size_t size) {
     const std::span window(reinterpret_cast<const std::byte*>(bytes), size);  // NOLINT
-    return trovik::FindSignature(window).has_value() ? 1 : 0;
+    return trovik::findSignature(window).has_value() ? 1 : 0;
 }

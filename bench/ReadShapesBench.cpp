@@ -60,7 +60,7 @@ std::span<const fs::path> share(const benchmark::State& state) {
 }
 
 bool search(std::span<const std::byte> window) {
-    return trovik::FindSignature(window).has_value();
+    return trovik::findSignature(window).has_value();
 }
 
 bool isStealer(const trovik::ScanVerdict& verdict) {

@@ -87,7 +87,7 @@ private:
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& arguments, const Console& console,
+int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
                    FileService& files) {
     std::ostream& out = console.out;
     std::ostream& err = console.err;
@@ -190,19 +190,19 @@ int RunCommandLine(const std::vector<std::string>& arguments, const Console& con
     const auto source = [&](const TargetSink& emit) {
         const TargetSink noting = [&](Target&& target) {
             const auto parent = target.path.parent_path();
-            folder = parent.empty() ? "." : ShownPath(parent);
+            folder = parent.empty() ? "." : shownPath(parent);
             progress.update(tally.scanned + tally.notScanned, folder);
             return emit(std::move(target));
         };
         FolderSet seen;
         for (const auto& path : options.paths) {
-            if (!CollectTarget(pathFromArgument(path), options.walk, seen, noting)) {
+            if (!collectTarget(pathFromArgument(path), options.walk, seen, noting)) {
                 return;
             }
         }
         while (list) {
             const auto path = list->next();
-            if (!path || !CollectTarget(*path, options.walk, seen, noting)) {
+            if (!path || !collectTarget(*path, options.walk, seen, noting)) {
                 return;
             }
         }
@@ -211,7 +211,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, const Console& con
     const bool detail = options.showMatches || options.json;
     bool stealerFound = false;
     bool failure = false;
-    ScanInOrder(
+    scanInOrder(
         source, options.jobs, files,
         [&](const Target& target, const ScanVerdict& verdict) {
             const bool unreadable = verdict.kind == ScanVerdict::Kind::Unreadable;
@@ -226,12 +226,12 @@ int RunCommandLine(const std::vector<std::string>& arguments, const Console& con
             }
             progress.erase();
             if (unreadable && !options.json) {
-                err << ProgramName << ": " << ShownPath(target.path) << ": "
+                err << ProgramName << ": " << shownPath(target.path) << ": "
                     << verdict.error.message() << '\n';
             } else if (!options.infectedOnly || verdict.kind != ScanVerdict::Kind::Clean) {
-                const std::string shown = ShownPath(target.path);
-                if (!output.write(options.json ? JsonLine(shown, verdict)
-                                               : TextLine(shown, verdict, options.showMatches))) {
+                const std::string shown = shownPath(target.path);
+                if (!output.write(options.json ? jsonLine(shown, verdict)
+                                               : textLine(shown, verdict, options.showMatches))) {
                     return false;  // the report is lost from here on: stop
                 }
             }
@@ -248,7 +248,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, const Console& con
         failure = true;
     }
     if (options.summary) {
-        err << SummaryText(tally, std::chrono::steady_clock::now() - start);
+        err << summaryText(tally, std::chrono::steady_clock::now() - start);
     }
     if (const std::error_code lost = output.error()) {
         // A reader that went away (a closed pipe) is no failure to tell of, as with grep.
@@ -263,9 +263,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, const Console& con
     return failure ? NotAllScanned : AllClean;
 }
 
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                    FileService& files) {
-    return RunCommandLine(arguments, Console{std::cin, out, err}, files);
+    return runCommandLine(arguments, Console{std::cin, out, err}, files);
 }
 
 }  // namespace trovik::cli

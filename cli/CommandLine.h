@@ -29,11 +29,11 @@ struct Console {
 
 // Runs trovik-scan with `arguments` (the program name first) and returns the exit status.
 // Verdicts go to `out`, one line a file; paths that cannot be scanned, to `err`.
-int RunCommandLine(const std::vector<std::string>& arguments, const Console& console,
+int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
                    FileService& files);
 
 // As above, with standard input as the list and no progress line.
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                    FileService& files);
 
 }  // namespace trovik::cli

@@ -81,7 +81,7 @@ public:
                 *job.verdict = ScanVerdict::unreadable(read->error);
                 ++read;
             } else {
-                *job.verdict = ScanWindow(read->window.first(read->received), m_detail);
+                *job.verdict = scanWindow(read->window.first(read->received), m_detail);
                 ++read;
             }
         }
@@ -202,7 +202,7 @@ private:
 
 }  // namespace
 
-void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
+void scanInOrder(const TargetSource& source, unsigned threads, FileService& files,
                  const VerdictSink& sink, MatchDetail detail) {
     // The scanners that read in batches at once: one a thread.
     const unsigned batched = batchedReads(files) ? std::max(threads, 1u) : 0;

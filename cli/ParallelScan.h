@@ -14,14 +14,14 @@ namespace trovik::cli {
 using VerdictSink = std::function<bool(const Target&, const ScanVerdict&)>;
 
 // Hands the targets, in order, to the sink it is given, on the calling thread; it stops when the
-// sink returns false. CollectTargets is one.
+// sink returns false. collectTargets is one.
 using TargetSource = std::function<void(const TargetSink&)>;
 
 // Scans every target of `source` with `threads` threads, the calling one included, and reports
 // each verdict in order, whatever order the scans finish in. Scanning begins while the source is
 // still producing targets. A target refused before the scan is reported as Unreadable with its
 // error. `detail` says whether the verdicts carry the matches.
-void ScanInOrder(const TargetSource& source, unsigned threads, FileService& files,
+void scanInOrder(const TargetSource& source, unsigned threads, FileService& files,
                  const VerdictSink& sink, MatchDetail detail = MatchDetail::VerdictOnly);
 
 }  // namespace trovik::cli

@@ -80,7 +80,7 @@ void OutputChannel::check() {
     }
 }
 
-std::string ShownPath(const std::filesystem::path& path) {
+std::string shownPath(const std::filesystem::path& path) {
 #ifdef _WIN32
     return utf8String(path.u8string());
 #else
@@ -88,9 +88,9 @@ std::string ShownPath(const std::filesystem::path& path) {
 #endif
 }
 
-std::string TextLine(const std::string& shownPath, const ScanVerdict& verdict, bool showMatches) {
+std::string textLine(const std::string& shown, const ScanVerdict& verdict, bool showMatches) {
     const bool stealer = verdict.kind == ScanVerdict::Kind::PasswordStealer;
-    std::string line = shownPath + (stealer ? ": PASSWORD STEALER" : ": CLEAN");
+    std::string line = shown + (stealer ? ": PASSWORD STEALER" : ": CLEAN");
     if (showMatches && !verdict.matches.empty()) {
         const char* separator = " (";
         for (const SignatureMatch& match : verdict.matches) {
@@ -105,9 +105,9 @@ std::string TextLine(const std::string& shownPath, const ScanVerdict& verdict, b
     return line;
 }
 
-std::string JsonLine(const std::string& shownPath, const ScanVerdict& verdict) {
+std::string jsonLine(const std::string& shown, const ScanVerdict& verdict) {
     Json object;
-    object["path"] = shownPath;
+    object["path"] = shown;
     switch (verdict.kind) {
         case ScanVerdict::Kind::Clean:
             object["verdict"] = "clean";
@@ -129,11 +129,11 @@ std::string JsonLine(const std::string& shownPath, const ScanVerdict& verdict) {
         object["error"] = verdict.error.message();
     }
     try {
-        (void)Json(shownPath).dump();
+        (void)Json(shown).dump();
     } catch (const Json::type_error&) {
         // Not valid UTF-8: a name's bytes on POSIX need not be. They are given exactly beside it.
         Json bytes = Json::array();
-        for (const char c : shownPath) {
+        for (const char c : shown) {
             bytes.push_back(static_cast<unsigned char>(c));
         }
         object["path_bytes"] = std::move(bytes);
@@ -142,7 +142,7 @@ std::string JsonLine(const std::string& shownPath, const ScanVerdict& verdict) {
     return object.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
 }
 
-std::string SummaryText(const Tally& tally, std::chrono::steady_clock::duration elapsed) {
+std::string summaryText(const Tally& tally, std::chrono::steady_clock::duration elapsed) {
     const double seconds = std::chrono::duration<double>(elapsed).count();
     const double rate = seconds > 0 ? static_cast<double>(tally.scanned) / seconds : 0.0;
     std::ostringstream text;
@@ -202,7 +202,7 @@ void ProgressLine::erase() {
     m_drawnWidth = 0;
 }
 
-bool StandardErrorIsTerminal() {
+bool standardErrorIsTerminal() {
 #ifdef _WIN32
     return ::_isatty(::_fileno(stderr)) != 0;
 #else
@@ -210,7 +210,7 @@ bool StandardErrorIsTerminal() {
 #endif
 }
 
-std::size_t StandardErrorColumns() {
+std::size_t standardErrorColumns() {
 #ifndef _WIN32
     winsize size{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {

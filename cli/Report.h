@@ -30,16 +30,16 @@ private:
 };
 
 // A path as the report shows it: its own bytes on POSIX, UTF-8 on Windows.
-std::string ShownPath(const std::filesystem::path& path);
+std::string shownPath(const std::filesystem::path& path);
 
 // "PATH: CLEAN" or "PATH: PASSWORD STEALER", with the newline; with `showMatches`, a stealer's
 // line ends in the signatures found and where, as "(SEXSTORY at 5000, ...)".
-std::string TextLine(const std::string& shownPath, const ScanVerdict& verdict, bool showMatches);
+std::string textLine(const std::string& shown, const ScanVerdict& verdict, bool showMatches);
 
 // One JSON object and a newline: "path", "verdict" (clean, stealer, error), "matches" (each
 // {"signature", "offset"}) and, for an error, "error". A path that is not valid UTF-8 is given
 // with each bad byte as U+FFFD in "path", and exactly, as its bytes' values, in "path_bytes".
-std::string JsonLine(const std::string& shownPath, const ScanVerdict& verdict);
+std::string jsonLine(const std::string& shown, const ScanVerdict& verdict);
 
 // What --summary counts.
 struct Tally {
@@ -47,7 +47,7 @@ struct Tally {
     std::size_t stealers = 0;
     std::size_t notScanned = 0;
 };
-std::string SummaryText(const Tally& tally, std::chrono::steady_clock::duration elapsed);
+std::string summaryText(const Tally& tally, std::chrono::steady_clock::duration elapsed);
 
 // The status line shown on a terminal while a long scan runs: the files done, the files a second
 // and the folder at hand. It appears once the scan has run for a second, is redrawn at most ten
@@ -75,7 +75,7 @@ private:
 };
 
 // Whether standard error is a terminal, and its width in columns (80 when it does not say).
-bool StandardErrorIsTerminal();
-std::size_t StandardErrorColumns();
+bool standardErrorIsTerminal();
+std::size_t standardErrorColumns();
 
 }  // namespace trovik::cli

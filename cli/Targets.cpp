@@ -123,7 +123,7 @@ std::error_code listFolder(const fs::path& folder, Listing& listing) {
 bool matchesAny(const std::vector<std::string>& globs, const fs::path& path) {
     const fs::path name = path.filename();
     return std::any_of(globs.begin(), globs.end(),
-                       [&](const std::string& glob) { return NameMatches(glob, name); });
+                       [&](const std::string& glob) { return nameMatches(glob, name); });
 }
 
 // Emits the files under `root`; false when `emit` asked to stop.
@@ -199,7 +199,7 @@ Target namedTarget(const fs::path& argument, bool recursive, bool& walkIt) {
 
 }  // namespace
 
-bool NameMatches(const std::string& glob, const fs::path& name) {
+bool nameMatches(const std::string& glob, const fs::path& name) {
 #ifdef _WIN32
     (void)glob;
     (void)name;
@@ -222,28 +222,28 @@ bool FolderSet::add(const fs::path& folder) {
 #endif
 }
 
-bool CollectTarget(const fs::path& argument, const WalkOptions& options, FolderSet& seen,
+bool collectTarget(const fs::path& argument, const WalkOptions& options, FolderSet& seen,
                    const TargetSink& emit) {
     bool walkIt = false;
     Target target = namedTarget(argument, options.recursive, walkIt);
     return walkIt ? walk(argument, options, seen, emit) : emit(std::move(target));
 }
 
-void CollectTargets(const std::vector<fs::path>& arguments, const WalkOptions& options,
+void collectTargets(const std::vector<fs::path>& arguments, const WalkOptions& options,
                     const TargetSink& emit) {
     FolderSet seen;
     for (const auto& argument : arguments) {
-        if (!CollectTarget(argument, options, seen, emit)) {
+        if (!collectTarget(argument, options, seen, emit)) {
             return;
         }
     }
 }
 
-void CollectTargets(const std::vector<fs::path>& arguments, bool recursive,
+void collectTargets(const std::vector<fs::path>& arguments, bool recursive,
                     const TargetSink& emit) {
     WalkOptions options;
     options.recursive = recursive;
-    CollectTargets(arguments, options, emit);
+    collectTargets(arguments, options, emit);
 }
 
 }  // namespace trovik::cli

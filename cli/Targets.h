@@ -32,7 +32,7 @@ struct WalkOptions {
 
 // Whether a file's name matches the glob (*, ? and [...], as fnmatch takes them). Only where the
 // system has fnmatch; elsewhere nothing matches.
-bool NameMatches(const std::string& glob, const std::filesystem::path& name);
+bool nameMatches(const std::string& glob, const std::filesystem::path& name);
 
 // The folders walked so far, by device and inode.
 class FolderSet {
@@ -52,14 +52,14 @@ private:
 // errors, as is a folder named without `recursive`. The exclusions apply inside a walk only: a
 // path named is scanned as named. Each target goes to `emit` as soon as it is known, so that
 // scanning can begin before the walk ends.
-void CollectTargets(const std::vector<std::filesystem::path>& arguments, const WalkOptions& options,
+void collectTargets(const std::vector<std::filesystem::path>& arguments, const WalkOptions& options,
                     const TargetSink& emit);
-void CollectTargets(const std::vector<std::filesystem::path>& arguments, bool recursive,
+void collectTargets(const std::vector<std::filesystem::path>& arguments, bool recursive,
                     const TargetSink& emit);
 
-// The targets of one path named, as CollectTargets makes them; false when `emit` asked to stop.
+// The targets of one path named, as collectTargets makes them; false when `emit` asked to stop.
 // `seen` carries the folders walked from one named path to the next.
-bool CollectTarget(const std::filesystem::path& argument, const WalkOptions& options,
+bool collectTarget(const std::filesystem::path& argument, const WalkOptions& options,
                    FolderSet& seen, const TargetSink& emit);
 
 }  // namespace trovik::cli

@@ -7,8 +7,8 @@
 namespace {
 
 trovik::cli::Console standardConsole() {
-    return {std::cin, std::cout, std::cerr, trovik::cli::StandardErrorIsTerminal(),
-            trovik::cli::StandardErrorColumns()};
+    return {std::cin, std::cout, std::cerr, trovik::cli::standardErrorIsTerminal(),
+            trovik::cli::standardErrorColumns()};
 }
 
 }  // namespace
@@ -18,13 +18,13 @@ trovik::cli::Console standardConsole() {
 int wmain(int argc, wchar_t** argv) {
     std::ios::sync_with_stdio(false);
     const trovik::cli::Utf8Console console;
-    return trovik::cli::RunCommandLine(trovik::cli::utf8Arguments(argc, argv), standardConsole(),
+    return trovik::cli::runCommandLine(trovik::cli::utf8Arguments(argc, argv), standardConsole(),
                                        trovik::systemFileService());
 }
 #else
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return trovik::cli::RunCommandLine({argv, argv + argc}, standardConsole(),
+    return trovik::cli::runCommandLine({argv, argv + argc}, standardConsole(),
                                        trovik::systemFileService());
 }
 #endif

@@ -1,5 +1,5 @@
-// Differential fuzzing of the signature matcher: FindSignature, both of its implementations and
-// FindEachSignature (each signature's first offset, as -s and --json report them) must agree, on
+// Differential fuzzing of the signature matcher: findSignature, both of its implementations and
+// findEachSignature (each signature's first offset, as -s and --json report them) must agree, on
 // every input, with the plainest search that states the rule.
 #include <cstddef>
 #include <cstdint>
@@ -28,12 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::span<const std::byte> window(reinterpret_cast<const std::byte*>(data), size);
     const auto expected = trovik::test::referenceSearch(data, size);
-    expect(trovik::FindSignature(window) == expected, "FindSignature", size);
-    expect(trovik::detail::FindSignaturePortable(window) == expected, "portable", size);
+    expect(trovik::findSignature(window) == expected, "findSignature", size);
+    expect(trovik::detail::findSignaturePortable(window) == expected, "portable", size);
 #ifdef TROVIK_HAVE_SSE2_MATCHER
-    expect(trovik::detail::FindSignatureSse2(window) == expected, "sse2", size);
+    expect(trovik::detail::findSignatureSse2(window) == expected, "sse2", size);
 #endif
-    expect(trovik::FindEachSignature(window) == trovik::test::referenceEach(data, size),
-           "FindEachSignature", size);
+    expect(trovik::findEachSignature(window) == trovik::test::referenceEach(data, size),
+           "findEachSignature", size);
     return 0;
 }

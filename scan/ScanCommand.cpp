@@ -6,7 +6,7 @@
 
 namespace trovik {
 
-VerdictMessage MessageForVerdict(const std::filesystem::path& name, const ScanVerdict& verdict) {
+VerdictMessage messageForVerdict(const std::filesystem::path& name, const ScanVerdict& verdict) {
     // The name as the list shows it, in UTF-8 (on POSIX: the name's own bytes).
     std::string text = utf8String(name.u8string());
     switch (verdict.kind) {
@@ -28,7 +28,7 @@ void ScanCommand(const FileSelection& selection, MessageBoxService& messages, Fi
     }
     const auto target = BuildTargetPath(selection.Path, selection.FileName);
     const ScanPass pass = ScanFile(target, files);
-    const VerdictMessage message = MessageForVerdict(selection.FileName, pass.verdict());
+    const VerdictMessage message = messageForVerdict(selection.FileName, pass.verdict());
     messages.show(message.text, message.icon);
 }  // the pass closes the file here, after the box was dismissed
 

@@ -23,7 +23,7 @@ struct VerdictMessage {
     std::string text;
     MessageIcon icon = MessageIcon::Information;
 };
-VerdictMessage MessageForVerdict(const std::filesystem::path& name, const ScanVerdict& verdict);
+VerdictMessage messageForVerdict(const std::filesystem::path& name, const ScanVerdict& verdict);
 
 // Scans the selected file and tells the user the verdict in one message box, or that no file is
 // selected. The file is open while the box is up and closed before the command returns.

@@ -7,15 +7,15 @@
 
 namespace trovik {
 
-ScanVerdict ScanWindow(std::span<const std::byte> window, MatchDetail detail) noexcept {
+ScanVerdict scanWindow(std::span<const std::byte> window, MatchDetail detail) noexcept {
     if (detail == MatchDetail::EachSignature) {
         ScanVerdict verdict;
-        verdict.matches = FindEachSignature(window);
+        verdict.matches = findEachSignature(window);
         verdict.kind =
             verdict.matches.empty() ? ScanVerdict::Kind::Clean : ScanVerdict::Kind::PasswordStealer;
         return verdict;
     }
-    return FindSignature(window) ? ScanVerdict::passwordStealer() : ScanVerdict::clean();
+    return findSignature(window) ? ScanVerdict::passwordStealer() : ScanVerdict::clean();
 }
 
 ScanPass ScanFile(const std::filesystem::path& path, FileService& files,
@@ -33,7 +33,7 @@ ScanPass ScanFile(const std::filesystem::path& path, FileService& files,
     }
 
     const std::span<const std::byte> window(buffer.data(), received.value());
-    return ScanPass(ScanWindow(window, detail), std::move(file));
+    return ScanPass(scanWindow(window, detail), std::move(file));
 }
 
 }  // namespace trovik

@@ -20,7 +20,7 @@ enum class MatchDetail {
 
 // The verdict on the bytes `window` holds from the start of a file: Clean or PasswordStealer,
 // with the matches when `detail` asks for them.
-ScanVerdict ScanWindow(std::span<const std::byte> window, MatchDetail detail) noexcept;
+ScanVerdict scanWindow(std::span<const std::byte> window, MatchDetail detail) noexcept;
 
 // One scan of one file. The pass owns the open file and holds the verdict; the file stays open
 // for as long as the pass lives, so that a caller can show the verdict before the file is closed,

@@ -101,7 +101,7 @@ const std::uint8_t* bytesOf(std::span<const std::byte> window) noexcept {
 
 namespace detail {
 
-std::optional<SignatureMatch> FindSignaturePortable(std::span<const std::byte> window) noexcept {
+std::optional<SignatureMatch> findSignaturePortable(std::span<const std::byte> window) noexcept {
     return findFrom(bytesOf(window), window.size(), 0);
 }
 
@@ -163,13 +163,13 @@ std::optional<SignatureMatch> findFast(const std::uint8_t* bytes, std::size_t si
 }  // namespace
 
 #ifdef TROVIK_HAVE_SSE2_MATCHER
-std::optional<SignatureMatch> detail::FindSignatureSse2(
+std::optional<SignatureMatch> detail::findSignatureSse2(
     std::span<const std::byte> window) noexcept {
     return findFromSse2(bytesOf(window), window.size(), 0);
 }
 #endif
 
-std::optional<SignatureMatch> FindSignature(std::span<const std::byte> window) noexcept {
+std::optional<SignatureMatch> findSignature(std::span<const std::byte> window) noexcept {
     return findFast(bytesOf(window), window.size(), 0);
 }
 
@@ -188,7 +188,7 @@ void SignatureMatches::add(SignatureMatch match) noexcept {
     ++m_size;
 }
 
-SignatureMatches FindEachSignature(std::span<const std::byte> window) noexcept {
+SignatureMatches findEachSignature(std::span<const std::byte> window) noexcept {
     // At most one signature begins at any offset (they differ in their first two bytes), so
     // searching again from the byte after each match meets every signature's first occurrence.
     SignatureMatches found;

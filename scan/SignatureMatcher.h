@@ -28,7 +28,7 @@ struct SignatureMatch {
 
 // The first signature, by position, that lies wholly inside `window`. One pass over the window
 // finds all three; the result does not depend on the process's locale.
-std::optional<SignatureMatch> FindSignature(std::span<const std::byte> window) noexcept;
+std::optional<SignatureMatch> findSignature(std::span<const std::byte> window) noexcept;
 
 // Every signature found in a window, each once, at its first occurrence, in the order of
 // StealerSignatures. It holds at most one match a signature, so it needs no allocation.
@@ -54,17 +54,17 @@ private:
 };
 
 // Each signature that lies wholly inside `window`, with the offset of its first occurrence. It
-// goes on past the first match, so it costs more than FindSignature on a stealer; it stops once
+// goes on past the first match, so it costs more than findSignature on a stealer; it stops once
 // all the signatures are found.
-SignatureMatches FindEachSignature(std::span<const std::byte> window) noexcept;
+SignatureMatches findEachSignature(std::span<const std::byte> window) noexcept;
 
 namespace detail {
-// The two implementations behind FindSignature, exposed so that tests and the fuzzer can prove
+// The two implementations behind findSignature, exposed so that tests and the fuzzer can prove
 // them equal. The vector one exists only where the processor has SSE2.
-std::optional<SignatureMatch> FindSignaturePortable(std::span<const std::byte> window) noexcept;
+std::optional<SignatureMatch> findSignaturePortable(std::span<const std::byte> window) noexcept;
 #if defined(__SSE2__) || defined(_M_X64)
 #define TROVIK_HAVE_SSE2_MATCHER 1
-std::optional<SignatureMatch> FindSignatureSse2(std::span<const std::byte> window) noexcept;
+std::optional<SignatureMatch> findSignatureSse2(std::span<const std::byte> window) noexcept;
 #endif
 }  // namespace detail
 

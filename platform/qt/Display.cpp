@@ -32,15 +32,15 @@ std::optional<std::string> missingDisplay(const char* platform, const char* disp
     return std::nullopt;
 }
 
-bool ShouldPreferXWayland(const char* platform, const char* display, const char* waylandDisplay,
+bool shouldPreferXWayland(const char* platform, const char* display, const char* waylandDisplay,
                           const char* sessionType) {
     const bool waylandSession =
         isSet(waylandDisplay) || (isSet(sessionType) && std::string_view(sessionType) == "wayland");
     return !isSet(platform) && isSet(display) && waylandSession;
 }
 
-void PreferXWayland() {
-    if (ShouldPreferXWayland(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
+void preferXWayland() {
+    if (shouldPreferXWayland(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
                              std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"))) {
         qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
     }

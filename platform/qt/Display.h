@@ -17,11 +17,11 @@ std::optional<std::string> missingDisplay(const char* platform, const char* disp
 // Where the desktop is a Wayland session that also offers XWayland, selects Qt's X11 platform so
 // that the window can place itself. Does nothing when the platform has been chosen explicitly.
 // Reads the environment; call it before the application object is made.
-void PreferXWayland();
+void preferXWayland();
 
 // The same decision from the values of QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY and
 // XDG_SESSION_TYPE (null or empty when unset).
-bool ShouldPreferXWayland(const char* platform, const char* display, const char* waylandDisplay,
+bool shouldPreferXWayland(const char* platform, const char* display, const char* waylandDisplay,
                           const char* sessionType);
 
 }  // namespace trovik

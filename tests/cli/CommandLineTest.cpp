@@ -36,7 +36,7 @@ protected:
         arguments.insert(arguments.begin(), "trovik-scan");
         std::ostringstream out;
         std::ostringstream err;
-        const int status = RunCommandLine(arguments, out, err, systemFileService());
+        const int status = runCommandLine(arguments, out, err, systemFileService());
         std::filesystem::current_path(previous);
         return {status, out.str(), err.str()};
     }
@@ -250,7 +250,7 @@ TEST(ScanInOrder, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
         int emitted = 0;
         bool openedDuringTheWalk = false;
         std::vector<ScanVerdict> reported;
-        ScanInOrder(
+        scanInOrder(
             [&](const TargetSink& emit) {
                 for (int i = 0; i < 100000; ++i) {
                     if (i == 10) {

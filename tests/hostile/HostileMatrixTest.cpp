@@ -70,7 +70,7 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     std::ostringstream out;
     std::ostringstream err;
     const auto start = std::chrono::steady_clock::now();
-    const int status = cli::RunCommandLine(arguments, out, err, systemFileService());
+    const int status = cli::runCommandLine(arguments, out, err, systemFileService());
     EXPECT_LT(std::chrono::steady_clock::now() - start, HangBound);
     const std::string t = tree.native() + "/";
     EXPECT_EQ(out.str(), t + "-rf: CLEAN\n" + t + "b/1.txt: CLEAN\n" + t +
@@ -152,7 +152,7 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
     for (const unsigned threads : {1u, 2u}) {
         std::string reported;
         const auto start = std::chrono::steady_clock::now();
-        cli::ScanInOrder(
+        cli::scanInOrder(
             [&](const cli::TargetSink& emit) {
                 for (const auto& [name, change] : changes) {
                     const fs::path path = dir.write(std::to_string(threads) + "/" + name, "x");

@@ -64,7 +64,7 @@ TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
         }
         if (i % 500 == 0) {
             std::ostringstream out;
-            ASSERT_EQ(cli::RunCommandLine(arguments, out, out, systemFileService()),
+            ASSERT_EQ(cli::runCommandLine(arguments, out, out, systemFileService()),
                       cli::StealerFound);
         }
     }
@@ -128,7 +128,7 @@ TEST(NothingWritten, ScansOpenReadOnlyAndChangeNothing) {
     EXPECT_NE(flags & O_NOATIME, 0);
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(cli::RunCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err,
+    EXPECT_EQ(cli::runCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err,
                                   systemFileService()),
               cli::StealerFound);
 

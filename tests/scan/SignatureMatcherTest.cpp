@@ -24,10 +24,10 @@ std::optional<SignatureMatch> reference(std::string_view window) {
 // Every implementation must give the same answer as the reference.
 void expectAllAgree(std::string_view window, const std::optional<SignatureMatch>& expected) {
     EXPECT_EQ(reference(window), expected) << "reference";
-    EXPECT_EQ(FindSignature(bytes(window)), expected) << "FindSignature";
-    EXPECT_EQ(detail::FindSignaturePortable(bytes(window)), expected) << "portable";
+    EXPECT_EQ(findSignature(bytes(window)), expected) << "findSignature";
+    EXPECT_EQ(detail::findSignaturePortable(bytes(window)), expected) << "portable";
 #ifdef TROVIK_HAVE_SSE2_MATCHER
-    EXPECT_EQ(detail::FindSignatureSse2(bytes(window)), expected) << "sse2";
+    EXPECT_EQ(detail::findSignatureSse2(bytes(window)), expected) << "sse2";
 #endif
 }
 
@@ -99,7 +99,7 @@ TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
             window.replace(random() % (window.size() - sig.size() + 1), sig.size(), sig);
         }
         expectAllAgree(window, reference(window));
-        EXPECT_EQ(FindEachSignature(bytes(window)),
+        EXPECT_EQ(findEachSignature(bytes(window)),
                   test::referenceEach(raw(window), window.size()));
     }
 }

@@ -4,7 +4,7 @@
 
 namespace trovik {
 
-std::string FolderErrorText(const FolderError& failure) {
+std::string folderErrorText(const FolderError& failure) {
     std::string text = utf8String(failure.folder.u8string());
     text += " could not be opened!\r\r";
     text += failure.error.message();

@@ -16,7 +16,7 @@ struct FolderError {
 };
 
 // The box text for it: the folder, " could not be opened!", a blank line and the system's reason.
-std::string FolderErrorText(const FolderError& failure);
+std::string folderErrorText(const FolderError& failure);
 
 // `folder` made absolute and tidy: no "." or ".." steps, no separator at the end but on the root.
 std::filesystem::path tidyFolder(const std::filesystem::path& folder);

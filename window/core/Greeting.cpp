@@ -2,7 +2,7 @@
 
 namespace trovik {
 
-std::string GreetingText() {
+std::string greetingText() {
     constexpr std::string_view introduction =
         "Sup, I made this program in 5 minutes!  I just made it because there are no other "
         "trovik's out there that can detect the new AOL 4.0 winsock password stealer out there.  "
@@ -19,8 +19,8 @@ std::string GreetingText() {
     return text;
 }
 
-void ShowGreeting(MessageBoxService& messages) {
-    messages.show(GreetingText(), GreetingIcon);
+void showGreeting(MessageBoxService& messages) {
+    messages.show(greetingText(), GreetingIcon);
 }
 
 }  // namespace trovik

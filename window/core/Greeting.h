@@ -15,12 +15,12 @@ inline constexpr std::string_view GreetingWebsite = "https://trovik.example.org"
 
 // The start-up greeting: the introduction, the web sentence and the signature, separated by blank
 // lines made of carriage returns alone.
-std::string GreetingText();
+std::string greetingText();
 
 // The greeting's box style: the information icon.
 inline constexpr MessageIcon GreetingIcon = MessageIcon::Information;
 
 // Shows the greeting and returns once the user has dismissed it.
-void ShowGreeting(MessageBoxService& messages);
+void showGreeting(MessageBoxService& messages);
 
 }  // namespace trovik

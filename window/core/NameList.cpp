@@ -113,7 +113,7 @@ void NameList::sortForDisplay(CaseFold fold) {
     m_ends.shrink_to_fit();
 }
 
-FileSelection Label1Selection(const std::filesystem::path& folder, const NameList& names,
+FileSelection label1Selection(const std::filesystem::path& folder, const NameList& names,
                               std::int64_t listIndex) {
     if (listIndex < 0 || static_cast<std::uint64_t>(listIndex) >= names.size()) {
         return {folder, {}, -1};

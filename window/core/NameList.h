@@ -40,7 +40,7 @@ private:
 
 // What a click on Label1 hands ScanCommand: the file list's folder, and the name and index of
 // the entry at `listIndex`; no name and index -1 when `listIndex` is negative or past the list.
-FileSelection Label1Selection(const std::filesystem::path& folder, const NameList& names,
+FileSelection label1Selection(const std::filesystem::path& folder, const NameList& names,
                               std::int64_t listIndex);
 
 }  // namespace trovik

@@ -47,7 +47,7 @@ std::optional<FolderError> FileListBox::setPath(const std::filesystem::path& fol
 }
 
 FileSelection FileListBox::selection() const {
-    return Label1Selection(m_path, m_model.names(), ListIndex());
+    return label1Selection(m_path, m_model.names(), ListIndex());
 }
 
 std::filesystem::path FileListBox::FileName() const {

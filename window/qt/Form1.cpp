@@ -168,11 +168,11 @@ void Form1::reportOpenFailure(const std::optional<FolderError>& failure) {
         (void)Dir1->restorePath(File1->Path());
     }
     Drive1->showVolumeOf(Dir1->Path());
-    m_services.messages.show(FolderErrorText(*failure), MessageIcon::Critical);
+    m_services.messages.show(folderErrorText(*failure), MessageIcon::Critical);
 }
 
 void Form1::Form_Load() {
-    ShowGreeting(m_services.messages);
+    showGreeting(m_services.messages);
 }
 
 void Form1::Form_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/,

@@ -115,10 +115,10 @@ void WindowDrag::follow(QPointF globalPosition) {
 
 void WindowDrag::drop() {
     m_pressOffset.reset();
-    SnapWindowToScreenEdges(m_window);
+    snapWindowToScreenEdges(m_window);
 }
 
-void SnapWindowToScreenEdges(QWidget& window) {
+void snapWindowToScreenEdges(QWidget& window) {
     const QScreen* screen = screenHolding(window);
     if (screen == nullptr) {
         return;

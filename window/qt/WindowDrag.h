@@ -13,7 +13,7 @@ namespace trovik {
 // Moves a borderless window with the pointer, by the program itself: the point where the button
 // went down stays under the pointer, the window follows every mouse move, and when the release
 // that ends the drag arrives, the window is pulled flush against the edges of its screen
-// (SnapWindowToScreenEdges). Releases the window did not get from the user (propagated copies
+// (snapWindowToScreenEdges). Releases the window did not get from the user (propagated copies
 // that Qt sends itself) neither end the drag nor snap.
 //
 // This works alike on X11 with or without a window manager and on Windows, and the positions read
@@ -46,6 +46,6 @@ private:
 
 // Pulls the window flush against the edges of the screen that holds most of it (that screen's whole
 // geometry, task bar included), with SnapToScreenEdges at 15 twips per logical pixel.
-void SnapWindowToScreenEdges(QWidget& window);
+void snapWindowToScreenEdges(QWidget& window);
 
 }  // namespace trovik

@@ -10,7 +10,7 @@
 #include "window/qt/Form1.h"
 
 int main(int argc, char* argv[]) {
-    trovik::PreferXWayland();
+    trovik::preferXWayland();
     if (const auto why = trovik::missingDisplay()) {
         std::cerr << "trovik: " << *why << '\n';
         return 1;

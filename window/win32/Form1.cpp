@@ -242,7 +242,7 @@ void Form1::show() {
 }
 
 void Form1::Form_Load() {
-    ShowGreeting(m_services.messages);
+    showGreeting(m_services.messages);
 }
 
 void Form1::Drive1_Change() {
@@ -263,7 +263,7 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::Label1_Click() {
-    ScanCommand(Label1Selection(m_filePath, m_fileNames, ::SendMessageW(File1, LB_GETCURSEL, 0, 0)),
+    ScanCommand(label1Selection(m_filePath, m_fileNames, ::SendMessageW(File1, LB_GETCURSEL, 0, 0)),
                 m_services.messages, m_services.files);
 }
 
@@ -366,7 +366,7 @@ bool Form1::setFilePath(const std::filesystem::path& folder) {
 }
 
 void Form1::showFolderFailure(const std::filesystem::path& folder, std::error_code error) {
-    m_services.messages.show(FolderErrorText({folder, error}), MessageIcon::Critical);
+    m_services.messages.show(folderErrorText({folder, error}), MessageIcon::Critical);
 }
 
 void Form1::openSelectedFolder() {

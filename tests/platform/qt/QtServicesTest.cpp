@@ -99,7 +99,7 @@ TEST(Display, TellsWhenNoDisplayCanBeReachedAndWhenToPreferXWayland) {
     for (const auto& c : cases) {
         EXPECT_EQ(missingDisplay(c.platform, c.display, c.wayland).has_value(), c.missing)
             << &c - cases;
-        EXPECT_EQ(ShouldPreferXWayland(c.platform, c.display, c.wayland, c.session), c.preferX)
+        EXPECT_EQ(shouldPreferXWayland(c.platform, c.display, c.wayland, c.session), c.preferX)
             << &c - cases;
     }
 }

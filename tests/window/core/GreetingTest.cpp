@@ -8,7 +8,7 @@ namespace {
 
 TEST(ShowGreeting, ShowsTheThreeParagraphsCharacterForCharacterWithTheInformationIcon) {
     RecordingMessageBox messages;
-    ShowGreeting(messages);
+    showGreeting(messages);
     EXPECT_EQ(
         messages.shown,
         (Boxes{{"Sup, I made this program in 5 minutes!  I just made it because there are no other "
