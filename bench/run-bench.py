@@ -497,12 +497,12 @@ def cold_and_memory(scan, loop, corpus, files, rounds, scratch):
         ("single -r -j2", [*SINGLE, str(scan), "-r", "-j", "2", str(corpus)]),
         ("baseline -m -j1", [str(loop), "-m", "-j", "1", str(corpus)]),
     ]
-    print("\nCold cache: dropping the whole machine's page, dentry and inode caches before each "
-          "run (writes /proc/sys/vm/drop_caches).")
     if not drop_caches():
         print("\nCold cache: the caches cannot be dropped here (writing /proc/sys/vm/drop_caches "
               "needs root), so there are no cold figures.")
     else:
+        print("\nCold cache: the whole machine's page, dentry and inode caches are dropped before "
+              "each run (written to /proc/sys/vm/drop_caches).")
         times = {name: [] for name, _ in commands}
         for _ in range(rounds):
             for name, command in commands:

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config python3 clang-format clang libclang-rt-14-dev
     libgtest-dev libbenchmark-dev libcli11-dev liburing-dev strace nlohmann-json3-dev
     qt6-base-dev fonts-liberation2
     xvfb openbox xdotool x11-utils
