@@ -132,7 +132,8 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
         ->expected(1)
         ->allow_extra_args(false);
     app.add_flag("-L,--follow", options.walk.follow,
-                 "In a walk, follow links to folders; each folder is scanned once");
+                 "In a walk, follow symbolic links (passed over without it); each folder is "
+                 "scanned once");
     app.add_flag("--summary", options.summary,
                  "After the scan, print the counts and the time on standard error");
     app.add_option("PATH", options.paths, "Files to scan, or folders with -r");
@@ -186,6 +187,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     ProgressLine progress(err, console.errIsTerminal && !options.quiet, console.columns, start);
     Tally tally;
     std::string folder;  // where the walk is, for the progress line
+    FolderSet seen;
 
     const auto source = [&](const TargetSink& emit) {
         const TargetSink noting = [&](Target&& target) {
@@ -194,7 +196,6 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             progress.update(tally.scanned + tally.notScanned, folder);
             return emit(std::move(target));
         };
-        FolderSet seen;
         for (const auto& path : options.paths) {
             if (!collectTarget(pathFromArgument(path), options.walk, seen, noting)) {
                 return;
@@ -248,6 +249,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
         failure = true;
     }
     if (options.summary) {
+        tally.passedOver = seen.passedOver();
         err << summaryText(tally, std::chrono::steady_clock::now() - start);
     }
     if (const std::error_code lost = output.error()) {

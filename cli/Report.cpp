@@ -149,7 +149,8 @@ std::string summaryText(const Tally& tally, std::chrono::steady_clock::duration 
     text.imbue(std::locale::classic());
     text << "Scanned files: " << tally.scanned << '\n'
          << "Password stealers: " << tally.stealers << '\n'
-         << "Not scanned: " << tally.notScanned << '\n';
+         << "Not scanned: " << tally.notScanned << '\n'
+         << "Passed over: " << tally.passedOver << '\n';
     text.setf(std::ios::fixed);
     text.precision(2);
     text << "Time: " << seconds << " s (";

@@ -46,6 +46,7 @@ struct Tally {
     std::size_t scanned = 0;
     std::size_t stealers = 0;
     std::size_t notScanned = 0;
+    std::size_t passedOver = 0;  // links not followed, FIFOs, sockets and devices met in a walk
 };
 std::string summaryText(const Tally& tally, std::chrono::steady_clock::duration elapsed);
 

@@ -153,18 +153,21 @@ bool walk(const fs::path& root, const WalkOptions& options, FolderSet& seen,
         Entry entry = std::move(current.entries[current.next++]);
 
         bool going = true;
-        if (entry.error) {
+        if (entry.isLink && !options.follow) {
+            seen.passOver();  // as grep -r and rg do, whether the link leads anywhere or not
+        } else if (entry.error) {
             going = emit({std::move(entry.path), entry.error});
         } else if (entry.type == fs::file_type::regular) {
             if (!matchesAny(options.excludeFiles, entry.path)) {
                 going = emit({std::move(entry.path), {}});
             }
-        } else if (entry.type == fs::file_type::directory && (!entry.isLink || options.follow)) {
+        } else if (entry.type == fs::file_type::directory) {
             if (!matchesAny(options.excludeFolders, entry.path)) {
                 going = descend(entry.path);
             }
+        } else {
+            seen.passOver();  // a FIFO, socket or device is not a file to scan
         }
-        // Anything else met in a walk (FIFO, socket, device) is not a file to scan.
         if (!going) {
             return false;
         }

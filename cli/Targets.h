@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -23,8 +24,9 @@ using TargetSink = std::function<bool(Target&&)>;
 // How folders are walked.
 struct WalkOptions {
     bool recursive = false;  // walk the folders named, and their subfolders
-    // Follow links to folders in a walk. Each folder is then walked once, by device and inode,
-    // under the first path met; a folder met again (a loop, or a second way in) is passed over.
+    // Follow links in a walk; without it they are passed over. Each folder is then walked once, by
+    // device and inode, under the first path met; a folder met again (a loop, or a second way in)
+    // is passed over.
     bool follow = false;
     std::vector<std::string> excludeFiles;    // in a walk, files whose name matches one of these
     std::vector<std::string> excludeFolders;  // in a walk, folders whose name matches one of these
@@ -34,24 +36,29 @@ struct WalkOptions {
 // system has fnmatch; elsewhere nothing matches.
 bool nameMatches(const std::string& glob, const std::filesystem::path& name);
 
-// The folders walked so far, by device and inode.
+// The folders walked so far, by device and inode, and the number of paths the walks passed over.
 class FolderSet {
 public:
     // False when the folder was there already; true when added, or when it cannot be identified
     // (its error then comes from listing it).
     bool add(const std::filesystem::path& folder);
 
+    // A link not followed, or a FIFO, socket or device, met in a walk and not scanned.
+    void passOver() { ++m_passedOver; }
+    [[nodiscard]] std::size_t passedOver() const { return m_passedOver; }
+
 private:
     std::set<std::pair<std::uintmax_t, std::uintmax_t>> m_ids;
+    std::size_t m_passedOver = 0;
 };
 
 // Turns the paths named on the command line into the files to scan, in a fixed order: the order
 // of the arguments and, within a folder walked with `recursive`, its entries sorted by name,
-// each subfolder walked where it stands. Inside a walk, links to folders are followed only with
-// `follow`, and FIFOs, sockets and devices are left out; named on the command line they are
-// errors, as is a folder named without `recursive`. The exclusions apply inside a walk only: a
-// path named is scanned as named. Each target goes to `emit` as soon as it is known, so that
-// scanning can begin before the walk ends.
+// each subfolder walked where it stands. Inside a walk, links are followed only with `follow`
+// (a link named on the command line is always followed), and FIFOs, sockets and devices are left
+// out; named on the command line they are errors, as is a folder named without `recursive`. The
+// exclusions apply inside a walk only: a path named is scanned as named. Each target goes to `emit`
+// as soon as it is known, so that scanning can begin before the walk ends.
 void collectTargets(const std::vector<std::filesystem::path>& arguments, const WalkOptions& options,
                     const TargetSink& emit);
 void collectTargets(const std::vector<std::filesystem::path>& arguments, bool recursive,

@@ -68,6 +68,10 @@ protected:
         dir.write("bad\xff", "SEXSTORY");
         std::filesystem::create_directory_symlink("../outside", dir / "tree/ext");
         std::filesystem::create_directory_symlink("..", dir / "tree/sub/up");
+        dir.write("links/a.txt", "x");
+        std::filesystem::create_symlink("a.txt", dir / "links/good");
+        std::filesystem::create_symlink("nowhere", dir / "links/dangling");
+        std::filesystem::create_symlink("self", dir / "links/self");
 #endif
     }
 };
@@ -170,6 +174,16 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"FollowEndsTheLoop",
                 {"-rL", "tree"},
                 {StealerFound, Tree + "tree/ext/o: PASSWORD STEALER\n" + TreeEnd, ""}},
+        CliCase{"WalkPassesOverLinks", {"-r", "links"}, {AllClean, "links/a.txt: CLEAN\n", ""}},
+        CliCase{"LinkNamedIsFollowed",
+                {"-r", "links/good", "links/dangling"},
+                {NotAllScanned, "links/good: CLEAN\n",
+                 "trovik-scan: links/dangling: No such file or directory\n"}},
+        CliCase{"FollowReportsEachBrokenLinkOnce",
+                {"-rL", "links", "links"},
+                {NotAllScanned, "links/a.txt: CLEAN\nlinks/good: CLEAN\n",
+                 "trovik-scan: links/dangling: No such file or directory\n"
+                 "trovik-scan: links/self: Too many levels of symbolic links\n"}},
         CliCase{"FollowScansAFolderUnderThePathMetFirst",
                 {"--follow", "-r", "outside", "tree"},
                 {StealerFound, "outside/o: PASSWORD STEALER\n" + Tree + TreeEnd, ""}},
@@ -183,12 +197,21 @@ INSTANTIATE_TEST_SUITE_P(
 #endif
 
 // The counts, with -q too, which then scans on past the first stealer so that they are whole.
+// Links met in a walk are passed over and counted, where the system has them.
 TEST_F(CommandLineTest, SummaryCountsEveryPath) {
     dir.write("pws", "SEXSTORY");
-    const auto result = run({"-q", "--summary", "pws", "missing", "pws", "pws"});
-    EXPECT_TRUE(std::regex_match(result.err, std::regex("Scanned files: 3\nPassword stealers: 3\n"
-                                                        R"(Not scanned: 1\nTime: \d+\.\d\d s )"
-                                                        R"(\(\d+ files/s\)\n)")))
+    std::vector<std::string> arguments{"-q", "--summary", "-r", "pws", "missing", "pws", "pws"};
+    std::string counts = "Scanned files: 3\nPassword stealers: 3\nNot scanned: 1\nPassed over: 0\n";
+#ifndef _WIN32
+    dir.write("links/a", "x");
+    std::filesystem::create_symlink("a", dir / "links/good");
+    std::filesystem::create_symlink("nowhere", dir / "links/dangling");
+    arguments.push_back("links");
+    counts = "Scanned files: 4\nPassword stealers: 3\nNot scanned: 1\nPassed over: 2\n";
+#endif
+    const auto result = run(arguments);
+    EXPECT_TRUE(
+        std::regex_match(result.err, std::regex(counts + R"(Time: \d+\.\d\d s \(\d+ files/s\)\n)")))
         << result.err;
     EXPECT_EQ(result.status, StealerFound);
 }
