@@ -32,6 +32,7 @@ struct Options {
     WalkOptions walk;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     bool quiet = false;
+    bool noMessages = false;
     bool infectedOnly = false;
     bool showMatches = false;
     bool json = false;
@@ -108,7 +109,10 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     app.add_option("-j,--jobs", options.jobs, "Scan with N threads (default: the number of cores)")
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u));
-    app.add_flag("-q,--quiet", options.quiet, "Print nothing; only the exit status tells");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print no verdicts; only the exit status and failures tell");
+    app.add_flag("--no-messages", options.noMessages,
+                 "Do not report paths that cannot be scanned (-s is --show-match)");
     app.add_flag("-i,--infected", options.infectedOnly, "Print only the password stealers");
     app.add_flag("-s,--show-match", options.showMatches,
                  "After a stealer's verdict, the signatures found and the offset of each");
@@ -221,14 +225,15 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             tally.stealers += stealer ? 1 : 0;
             failure = failure || unreadable;
             stealerFound = stealerFound || stealer;
-            if (options.quiet) {
-                // The status is settled by the first stealer, unless the summary counts them all.
-                return unreadable || options.summary || !stealerFound;
-            }
             progress.erase();
             if (unreadable && !options.json) {
-                err << ProgramName << ": " << shownPath(target.path) << ": "
-                    << verdict.error.message() << '\n';
+                if (!options.noMessages) {
+                    err << ProgramName << ": " << shownPath(target.path) << ": "
+                        << verdict.error.message() << '\n';
+                }
+            } else if (options.quiet) {
+                // The status is settled by the first stealer, unless the summary counts them all.
+                return options.summary || !stealerFound;
             } else if (!options.infectedOnly || verdict.kind != ScanVerdict::Kind::Clean) {
                 const std::string shown = shownPath(target.path);
                 if (!output.write(options.json ? jsonLine(shown, verdict)

@@ -1,7 +1,7 @@
 # bash completion for trovik-scan: its options, the values some of them take, and file names.
 _trovik_scan() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]} word
-    local options="-r --recursive -j --jobs -q --quiet -i --infected -s --show-match --json
+    local options="-r --recursive -j --jobs -q --quiet --no-messages -i --infected -s --show-match --json
         -f --files-from -0 --null --exclude --exclude-dir -L --follow --summary --help --version"
     case $prev in
         -j | --jobs)

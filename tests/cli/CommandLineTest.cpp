@@ -102,8 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"FolderWithoutRecursive",
                 {"missing", "folder"},
                 {NotAllScanned, "", Missing + "trovik-scan: folder: Is a directory\n"}},
-        CliCase{"QuietStealer", {"-q", "missing", "pws", "clean"}, {StealerFound, "", ""}},
-        CliCase{"QuietNotScanned", {"-q", "clean", "missing"}, {NotAllScanned, "", ""}},
+        CliCase{"QuietStealer", {"-q", "missing", "pws", "clean"}, {StealerFound, "", Missing}},
+        CliCase{"QuietNotScanned", {"-q", "clean", "missing"}, {NotAllScanned, "", Missing}},
+        CliCase{"NoMessages",
+                {"--no-messages", "missing", "clean"},
+                {NotAllScanned, "clean: CLEAN\n", ""}},
+        CliCase{"QuietNoMessages", {"-q", "--no-messages", "missing"}, {NotAllScanned, "", ""}},
         CliCase{
             "DoubleDashBeforeADash", {"--", "-rf"}, {StealerFound, "-rf: PASSWORD STEALER\n", ""}},
         CliCase{"Version",
@@ -196,11 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 #endif
 
-// The counts, with -q too, which then scans on past the first stealer so that they are whole.
-// Links met in a walk are passed over and counted, where the system has them.
+// The counts, with -q and --no-messages too, which then scans on past the first stealer so that
+// they are whole. Links met in a walk are passed over and counted, where the system has them.
 TEST_F(CommandLineTest, SummaryCountsEveryPath) {
     dir.write("pws", "SEXSTORY");
-    std::vector<std::string> arguments{"-q", "--summary", "-r", "pws", "missing", "pws", "pws"};
+    std::vector<std::string> arguments{"-q",  "--no-messages", "--summary", "-r",
+                                       "pws", "missing",       "pws",       "pws"};
     std::string counts = "Scanned files: 3\nPassword stealers: 3\nNot scanned: 1\nPassed over: 0\n";
 #ifndef _WIN32
     dir.write("links/a", "x");
