@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "Version.h"
@@ -61,6 +62,23 @@ int usageError(std::ostream& err, const std::string& what) {
     err << ProgramName << ": " << what << "\n"
         << "Try '" << ProgramName << " --help' for more information.\n";
     return NotAllScanned;
+}
+
+// Tells of a report that could not be written; true when it was lost. A reader that went away (a
+// closed pipe) is no failure to tell of, as with grep.
+bool toldLost(const std::error_code& lost, std::ostream& err) {
+    if (lost && lost != std::errc::broken_pipe) {
+        err << ProgramName << ": write error: " << lost.message() << '\n';
+    }
+    return static_cast<bool>(lost);
+}
+
+// Writes `text` whole to `to`; the status, 2 when it could not be written.
+int writeWhole(std::ostream& to, const std::string& text, std::ostream& err) {
+    OutputChannel channel(to);
+    channel.write(text);
+    channel.flush();
+    return toldLost(channel.error(), err) ? NotAllScanned : AllClean;
 }
 
 // Reads the list of paths of --files-from, one entry at a time, as the scan asks for them.
@@ -150,8 +168,10 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     try {
         app.parse(tail);
     } catch (const CLI::ParseError& error) {
-        if (error.get_exit_code() == 0) {
-            return app.exit(error, out, err);  // --help, --version
+        if (error.get_exit_code() == 0) {  // --help, --version
+            std::ostringstream text;
+            app.exit(error, text, text);
+            return writeWhole(out, text.str(), err);
         }
         return usageError(err, error.what());
     }
@@ -253,15 +273,13 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             << ": the list could not be read to the end\n";
         failure = true;
     }
+    bool summaryLost = false;
     if (options.summary) {
         tally.passedOver = seen.passedOver();
-        err << summaryText(tally, std::chrono::steady_clock::now() - start);
+        summaryLost = writeWhole(err, summaryText(tally, std::chrono::steady_clock::now() - start),
+                                 err) != AllClean;
     }
-    if (const std::error_code lost = output.error()) {
-        // A reader that went away (a closed pipe) is no failure to tell of, as with grep.
-        if (lost != std::errc::broken_pipe) {
-            err << ProgramName << ": write error: " << lost.message() << '\n';
-        }
+    if (toldLost(output.error(), err) || summaryLost) {
         return NotAllScanned;
     }
     if (stealerFound) {

@@ -73,20 +73,32 @@ class TrovikScan(unittest.TestCase):
         self.assertEqual((shown, out), (b"", verdicts(fed)))
         self.assertEqual(self.slow_scan("-q")[:2], (b"", b""))
 
-    # A full disk is told of; a reader gone is not: SIGPIPE kills as before or, ignored, gives 2.
+    # A full disk is told of, by the verdicts, the help and the version alike, and ends in 2; a
+    # summary that cannot be written ends in 2, where its message cannot be written either. A reader
+    # gone is not told of: SIGPIPE kills as before or, ignored, gives 2.
     def test_write_error_and_broken_pipe(self):
-        for stdout, ignored, status, said in (
-                ("/dev/full", False, 2, b"trovik-scan: write error: No space left on device\n"),
-                ("pipe", False, -signal.SIGPIPE, b""), ("pipe", True, 2, b"")):
-            reader, writer = os.pipe() if stdout == "pipe" else (None, os.open(stdout, os.O_WRONLY))
+        full = b"trovik-scan: write error: No space left on device\n"
+        for arguments, stdout, ignored, status, said in (
+                (["pws"], "/dev/full", False, 2, full), (["--help"], "/dev/full", False, 2, full),
+                (["--version"], "/dev/full", False, 2, full),
+                (["--summary", "pws"], "stderr /dev/full", False, 2, b""),
+                (["pws"], "pipe", False, -signal.SIGPIPE, b""), (["pws"], "pipe", True, 2, b"")):
+            reader, writer = (os.pipe() if stdout == "pipe"
+                              else (None, os.open(stdout.split()[-1], os.O_WRONLY)))
             if reader is not None:
                 os.close(reader)
+            on_stderr = stdout.startswith("stderr")
             scan = subprocess.run(
-                [PROGRAM, "pws"], cwd=self.dir.name, stderr=subprocess.PIPE, stdout=writer,
+                [PROGRAM, *arguments], cwd=self.dir.name, stdout=subprocess.PIPE if on_stderr
+                else writer, stderr=writer if on_stderr else subprocess.PIPE,
                 preexec_fn=(lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN)) if ignored
                 else None)
             os.close(writer)
-            self.assertEqual((scan.returncode, scan.stderr), (status, said), stdout)
+            shown = scan.stdout if on_stderr else scan.stderr
+            if on_stderr:
+                self.assertEqual(shown, b"pws: PASSWORD STEALER\n")
+                shown = b""
+            self.assertEqual((scan.returncode, shown), (status, said), (arguments, stdout))
 
     def complete(self, *words):
         script = (f'source "{COMPLETION}"; COMP_WORDS=(trovik-scan "$@"); COMP_CWORD=$#; '
