@@ -81,6 +81,12 @@ int writeWhole(std::ostream& to, const std::string& text, std::ostream& err) {
     return toldLost(channel.error(), err) ? NotAllScanned : AllClean;
 }
 
+// Whether reading on from `in` may wait for its writer (a pipe that has nothing more yet), as
+// far as the system tells; a file read to its end does not wait.
+bool nextLineWaits(std::istream& in) {
+    return in.rdbuf()->in_avail() == 0;
+}
+
 // Reads the list of paths of --files-from, one entry at a time, as the scan asks for them.
 class PathList {
 public:
@@ -213,7 +219,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     std::string folder;  // where the walk is, for the progress line
     FolderSet seen;
 
-    const auto source = [&](const TargetSink& emit) {
+    const auto source = [&](const TargetSink& emit, const Settle& settle) {
         const TargetSink noting = [&](Target&& target) {
             const auto parent = target.path.parent_path();
             folder = parent.empty() ? "." : shownPath(parent);
@@ -226,6 +232,9 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             }
         }
         while (list) {
+            if (nextLineWaits(listFile.is_open() ? listFile : console.in) && !settle()) {
+                return;  // the first stealer settled a quiet scan
+            }
             const auto path = list->next();
             if (!path || !collectTarget(*path, options.walk, seen, noting)) {
                 return;

@@ -225,16 +225,22 @@ void scanInOrder(const TargetSource& source, unsigned threads, FileService& file
             }
             targets.clear();
         };
-        source([&](Target&& target) {
-            targets.push_back(std::move(target));
-            if (targets.size() == scanner.capacity()) {
+        const Settle settle = [&] {
+            if (going) {
                 scanGathered();
             }
             return going;
-        });
-        if (going) {
-            scanGathered();
-        }
+        };
+        source(
+            [&](Target&& target) {
+                targets.push_back(std::move(target));
+                if (targets.size() == scanner.capacity()) {
+                    scanGathered();
+                }
+                return going;
+            },
+            settle);
+        settle();
         return;
     }
 
@@ -283,28 +289,34 @@ void scanInOrder(const TargetSource& source, unsigned threads, FileService& file
     Scanner scanner(files, batched, detail);
     std::vector<Job> jobs;
     const std::size_t ahead = 64 * static_cast<std::size_t>(threads);
-    source([&](Target&& target) {
-        queue.push(std::move(target));
-        queue.takeBeyond(ahead, scanner.capacity(), jobs);
-        if (!jobs.empty()) {
-            queue.scan(jobs, scanner);
+    // Scans what no helper has taken, and reports everything handed over.
+    const Settle settle = [&] {
+        while (going) {
+            reportScanned();
+            queue.take(false, scanner.capacity(), jobs);
+            if (!jobs.empty()) {
+                queue.scan(jobs, scanner);
+            } else if (ScanQueue::Item* first = queue.front()) {
+                queue.waitScanned(*first);  // a helper is scanning it
+            } else {
+                break;  // every target is reported
+            }
         }
-        reportScanned();
         return going;
-    });
+    };
+    source(
+        [&](Target&& target) {
+            queue.push(std::move(target));
+            queue.takeBeyond(ahead, scanner.capacity(), jobs);
+            if (!jobs.empty()) {
+                queue.scan(jobs, scanner);
+            }
+            reportScanned();
+            return going;
+        },
+        settle);
     queue.close(!going);
-
-    while (going) {
-        reportScanned();
-        queue.take(false, scanner.capacity(), jobs);
-        if (!jobs.empty()) {
-            queue.scan(jobs, scanner);
-        } else if (ScanQueue::Item* first = queue.front()) {
-            queue.waitScanned(*first);  // a helper is scanning it
-        } else {
-            break;  // every target is reported
-        }
-    }
+    settle();
     // A helper that is scanning when the sink stops the scan finishes that one batch only; the
     // pool joins before the queue goes.
 }

@@ -279,7 +279,7 @@ TEST(ScanInOrder, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
         bool openedDuringTheWalk = false;
         std::vector<ScanVerdict> reported;
         scanInOrder(
-            [&](const TargetSink& emit) {
+            [&](const TargetSink& emit, const Settle&) {
                 for (int i = 0; i < 100000; ++i) {
                     if (i == 10) {
                         const auto deadline = std::chrono::steady_clock::now() + test::HangBound;

@@ -100,6 +100,27 @@ class TrovikScan(unittest.TestCase):
                 shown = b""
             self.assertEqual((scan.returncode, shown), (status, said), (arguments, stdout))
 
+    # A list whose writer stalls, keeping its pipe open: each verdict is printed as soon as its file
+    # is scanned, and -q ends at the first stealer, with one thread or more.
+    def test_list_that_stalls_is_streamed(self):
+        for options in (["-j", "1"], ["-j", "2"], ["-q"]):
+            scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir.name,
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, bufsize=0)
+            self.addCleanup(scan.kill)  # a scan that failed the test ends with it
+            scan.stdin.write(b"clean\npws\n")
+            expected = b"" if "-q" in options else b"clean: CLEAN\npws: PASSWORD STEALER\n"
+            shown = b""
+            deadline = time.monotonic() + 60
+            while len(shown) < len(expected) and time.monotonic() < deadline:
+                if select.select([scan.stdout], [], [], 0.05)[0]:
+                    shown += os.read(scan.stdout.fileno(), 4096)
+            self.assertEqual(shown, expected, options)
+            if "-q" in options:
+                self.assertEqual(scan.wait(timeout=60), 1)
+            scan.stdin.close()
+            self.assertEqual(scan.wait(timeout=60), 1)
+            scan.stdout.close()
+
     def complete(self, *words):
         script = (f'source "{COMPLETION}"; COMP_WORDS=(trovik-scan "$@"); COMP_CWORD=$#; '
                   f'$(complete -p trovik-scan | sed -E "s/.*-F ([^ ]+).*/\\1/"); '

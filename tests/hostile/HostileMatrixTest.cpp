@@ -152,7 +152,7 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
         std::string reported;
         const auto start = std::chrono::steady_clock::now();
         cli::scanInOrder(
-            [&](const cli::TargetSink& emit) {
+            [&](const cli::TargetSink& emit, const cli::Settle&) {
                 for (const auto& [name, change] : changes) {
                     const fs::path path = dir.write(std::to_string(threads) + "/" + name, "x");
                     fs::remove(path);
