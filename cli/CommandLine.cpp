@@ -3,10 +3,12 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <thread>
 
@@ -32,6 +34,7 @@ std::filesystem::path pathFromArgument(const std::string& argument) {
 struct Options {
     WalkOptions walk;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    std::string jobsText;  // as given with -j, read by readJobs
     bool quiet = false;
     bool noMessages = false;
     bool infectedOnly = false;
@@ -62,6 +65,58 @@ int usageError(std::ostream& err, const std::string& what) {
     err << ProgramName << ": " << what << "\n"
         << "Try '" << ProgramName << " --help' for more information.\n";
     return NotAllScanned;
+}
+
+constexpr unsigned MostJobs = 1024;
+
+// The usage error CLI11 found, said as trovik-scan says its own.
+std::string usageText(const CLI::ParseError& error) {
+    const std::string what = error.what();
+    const std::string option = what.substr(0, what.find(':'));
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        return what.find("At Most") != std::string::npos ? option + " can be given only once"
+                                                         : option + " wants a value";
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+        return "unknown option '" + what.substr(what.find(": ") + 2) + "'";
+    }
+    return what;
+}
+
+// An option that takes no value given one, as --json=false, which CLI11 would take; empty if none.
+// `arguments` in their order, the program name first.
+std::string flagGivenAValue(CLI::App& app, const std::vector<std::string>& arguments) {
+    for (const std::string& argument :
+         std::span(arguments).subspan(std::min<std::size_t>(1, arguments.size()))) {
+        if (argument == "--") {
+            break;
+        }
+        const auto equals = argument.find('=');
+        if (argument.starts_with("--") && equals != std::string::npos) {
+            const CLI::Option* option = app.get_option_no_throw(argument.substr(0, equals));
+            if (option != nullptr && option->get_expected_max() == 0) {
+                return argument.substr(0, equals) + " takes no value, not '" +
+                       argument.substr(equals + 1) + "'";
+            }
+        }
+    }
+    return {};
+}
+
+// The number of threads of -j, in decimal digits alone, from 1 to MostJobs; false if it is not one.
+bool readJobs(Options& options) {
+    if (options.jobsText.empty()) {
+        return true;  // not given
+    }
+    const char* first = options.jobsText.data();
+    const char* last = first + options.jobsText.size();
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(first, last, jobs);
+    if (error != std::errc() || end != last || jobs < 1 || jobs > MostJobs) {
+        return false;
+    }
+    options.jobs = jobs;
+    return true;
 }
 
 // Tells of a report that could not be written; true when it was lost. A reader that went away (a
@@ -124,15 +179,15 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
                                           "\n" + std::string(CommentText));
     app.footer(std::string(Examples) +
                "\nExit status: 0 if every file is clean, 1 if any file is a password stealer, "
-               "otherwise 2 if any path could not be scanned or the report could not be "
-               "written.\n");
+               "otherwise 2 if any path could not be scanned, the command line was wrong or the "
+               "report could not be written.\n");
 
     Options options;
     app.add_flag("-r,--recursive", options.walk.recursive,
                  "Scan the files in folders and their subfolders");
-    app.add_option("-j,--jobs", options.jobs, "Scan with N threads (default: the number of cores)")
-        ->type_name("N")
-        ->check(CLI::Range(1u, 1024u));
+    app.add_option("-j,--jobs", options.jobsText,
+                   "Scan with N threads, 1 to 1024 (default: the number of cores)")
+        ->type_name("N");
     app.add_flag("-q,--quiet", options.quiet,
                  "Print no verdicts; only the exit status and failures tell");
     app.add_flag("--no-messages", options.noMessages,
@@ -171,6 +226,9 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     if (!arguments.empty()) {
         tail.assign(arguments.rbegin(), arguments.rend() - 1);
     }
+    if (const std::string wrong = flagGivenAValue(app, arguments); !wrong.empty()) {
+        return usageError(err, wrong);
+    }
     try {
         app.parse(tail);
     } catch (const CLI::ParseError& error) {
@@ -179,7 +237,11 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             app.exit(error, text, text);
             return writeWhole(out, text.str(), err);
         }
-        return usageError(err, error.what());
+        return usageError(err, usageText(error));
+    }
+    if (!readJobs(options)) {
+        return usageError(err, "-j wants a number from 1 to " + std::to_string(MostJobs) +
+                                   ", not '" + options.jobsText + "'");
     }
     if (options.paths.empty() && options.filesFrom.empty()) {
         return usageError(err, "PATH is required, or --files-from FILE");

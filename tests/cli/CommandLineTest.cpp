@@ -87,6 +87,7 @@ TEST_P(CommandLineRows, PrintsAndEndsAsExpected) {
 
 const std::string Missing = "trovik-scan: missing: No such file or directory\n";
 const std::string TryHelp = "Try 'trovik-scan --help' for more information.\n";
+const std::string JobsWanted = "trovik-scan: -j wants a number from 1 to 1024, not ";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineRows,
@@ -117,15 +118,37 @@ INSTANTIATE_TEST_SUITE_P(
             "NoPath",
             {},
             {NotAllScanned, "", "trovik-scan: PATH is required, or --files-from FILE\n" + TryHelp}},
+        CliCase{"NoJobs", {"-j", "0", "x"}, {NotAllScanned, "", JobsWanted + "'0'\n" + TryHelp}},
+        CliCase{"JobsNotANumber",
+                {"-j", "abc", "x"},
+                {NotAllScanned, "", JobsWanted + "'abc'\n" + TryHelp}},
+        CliCase{"JobsInDecimalOnly",
+                {"--jobs=0x10", "x"},
+                {NotAllScanned, "", JobsWanted + "'0x10'\n" + TryHelp}},
+        CliCase{"TooManyJobs",
+                {"-j", "1025", "x"},
+                {NotAllScanned, "", JobsWanted + "'1025'\n" + TryHelp}},
+        CliCase{"JobsAtTheLimit", {"-j", "1024", "clean"}, {AllClean, "clean: CLEAN\n", ""}},
+        CliCase{"JobsWithoutAValue",
+                {"clean", "-j"},
+                {NotAllScanned, "", "trovik-scan: --jobs wants a value\n" + TryHelp}},
         CliCase{
-            "NoJobs",
-            {"-j", "0", "x"},
-            {NotAllScanned, "", "trovik-scan: --jobs: Value 0 not in range 1 to 1024\n" + TryHelp}},
+            "FilesFromTwice",
+            {"-f", "a", "-f", "b"},
+            {NotAllScanned, "", "trovik-scan: --files-from can be given only once\n" + TryHelp}},
         CliCase{
-            "UnknownOption",
-            {"--frobnicate", "x"},
-            {NotAllScanned, "",
-             "trovik-scan: The following argument was not expected: --frobnicate\n" + TryHelp}}),
+            "FlagGivenAValue",
+            {"--recursive=no", "clean"},
+            {NotAllScanned, "", "trovik-scan: --recursive takes no value, not 'no'\n" + TryHelp}},
+        CliCase{"FlagGivenTrue",
+                {"clean", "--json=true"},
+                {NotAllScanned, "", "trovik-scan: --json takes no value, not 'true'\n" + TryHelp}},
+        CliCase{"AfterTheDoubleDashAnEqualsSignIsAName",
+                {"--", "--json=x"},
+                {NotAllScanned, "", "trovik-scan: --json=x: No such file or directory\n"}},
+        CliCase{"UnknownOption",
+                {"--frobnicate", "x"},
+                {NotAllScanned, "", "trovik-scan: unknown option '--frobnicate'\n" + TryHelp}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 #ifndef _WIN32
