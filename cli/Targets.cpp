@@ -120,10 +120,26 @@ std::error_code listFolder(const fs::path& folder, Listing& listing) {
     return error;
 }
 
-bool matchesAny(const std::vector<std::string>& globs, const fs::path& path) {
-    const fs::path name = path.filename();
-    return std::any_of(globs.begin(), globs.end(),
-                       [&](const std::string& glob) { return nameMatches(glob, name); });
+// The part of `path` below `root`, the folder its walk began at.
+fs::path belowRoot(const fs::path& path, const fs::path& root) {
+    auto below = path.native().substr(root.native().size());
+    below.erase(0, below.find_first_not_of(fs::path::preferred_separator));
+    return below;
+}
+
+// Whether a path met in the walk from `root` matches one of the globs. A trailing '/' is dropped,
+// as grep drops it; a glob that still holds a '/' is matched against the path below the root, a
+// leading '/' marking the root itself, as rg -g takes it; any other, against the name alone.
+bool matchesAny(const std::vector<std::string>& globs, const fs::path& path, const fs::path& root) {
+    return std::any_of(globs.begin(), globs.end(), [&](std::string glob) {
+        while (glob.size() > 1 && glob.back() == '/') {
+            glob.pop_back();
+        }
+        if (glob.find('/') == std::string::npos) {
+            return nameMatches(glob, path.filename());
+        }
+        return pathMatches(glob.front() == '/' ? glob.substr(1) : glob, belowRoot(path, root));
+    });
 }
 
 // Emits the files under `root`; false when `emit` asked to stop.
@@ -158,11 +174,11 @@ bool walk(const fs::path& root, const WalkOptions& options, FolderSet& seen,
         } else if (entry.error) {
             going = emit({std::move(entry.path), entry.error});
         } else if (entry.type == fs::file_type::regular) {
-            if (!matchesAny(options.excludeFiles, entry.path)) {
+            if (!matchesAny(options.excludeFiles, entry.path, root)) {
                 going = emit({std::move(entry.path), {}});
             }
         } else if (entry.type == fs::file_type::directory) {
-            if (!matchesAny(options.excludeFolders, entry.path)) {
+            if (!matchesAny(options.excludeFolders, entry.path, root)) {
                 going = descend(entry.path);
             }
         } else {
@@ -209,6 +225,16 @@ bool nameMatches(const std::string& glob, const fs::path& name) {
     return false;
 #else
     return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0;
+#endif
+}
+
+bool pathMatches(const std::string& glob, const fs::path& path) {
+#ifdef _WIN32
+    (void)glob;
+    (void)path;
+    return false;
+#else
+    return ::fnmatch(glob.c_str(), path.c_str(), FNM_PATHNAME) == 0;
 #endif
 }
 

@@ -28,13 +28,18 @@ struct WalkOptions {
     // device and inode, under the first path met; a folder met again (a loop, or a second way in)
     // is passed over.
     bool follow = false;
-    std::vector<std::string> excludeFiles;    // in a walk, files whose name matches one of these
-    std::vector<std::string> excludeFolders;  // in a walk, folders whose name matches one of these
+    // In a walk, the files and the folders passed over: those whose name matches one of these
+    // globs or, for a glob with a '/' in it, whose path below the walk's root does.
+    std::vector<std::string> excludeFiles;
+    std::vector<std::string> excludeFolders;
 };
 
 // Whether a file's name matches the glob (*, ? and [...], as fnmatch takes them). Only where the
 // system has fnmatch; elsewhere nothing matches.
 bool nameMatches(const std::string& glob, const std::filesystem::path& name);
+
+// As nameMatches, for a path whose '/' only a '/' of the glob matches.
+bool pathMatches(const std::string& glob, const std::filesystem::path& path);
 
 // The folders walked so far, by device and inode, and the number of paths the walks passed over.
 class FolderSet {
