@@ -103,10 +103,11 @@ std::string flagGivenAValue(CLI::App& app, const std::vector<std::string>& argum
     return {};
 }
 
-// The number of threads of -j, in decimal digits alone, from 1 to MostJobs; false if it is not one.
-bool readJobs(Options& options) {
-    if (options.jobsText.empty()) {
-        return true;  // not given
+// The number of threads of -j, if `given`: decimal digits alone, from 1 to MostJobs; false if it is
+// not one.
+bool readJobs(Options& options, bool given) {
+    if (!given) {
+        return true;
     }
     const char* first = options.jobsText.data();
     const char* last = first + options.jobsText.size();
@@ -239,7 +240,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
         }
         return usageError(err, usageText(error));
     }
-    if (!readJobs(options)) {
+    if (!readJobs(options, app.count("--jobs") > 0)) {
         return usageError(err, "-j wants a number from 1 to " + std::to_string(MostJobs) +
                                    ", not '" + options.jobsText + "'");
     }

@@ -122,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"JobsNotANumber",
                 {"-j", "abc", "x"},
                 {NotAllScanned, "", JobsWanted + "'abc'\n" + TryHelp}},
+        CliCase{"JobsEmpty", {"-j", "", "x"}, {NotAllScanned, "", JobsWanted + "''\n" + TryHelp}},
         CliCase{"JobsInDecimalOnly",
                 {"--jobs=0x10", "x"},
                 {NotAllScanned, "", JobsWanted + "'0x10'\n" + TryHelp}},
