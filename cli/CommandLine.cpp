@@ -71,7 +71,7 @@ constexpr unsigned MostJobs = 1024;
 
 // The usage error CLI11 found, said as trovik-scan says its own.
 std::string usageText(const CLI::ParseError& error) {
-    const std::string what = error.what();
+    std::string what = error.what();
     const std::string option = what.substr(0, what.find(':'));
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
         return what.find("At Most") != std::string::npos ? option + " can be given only once"
