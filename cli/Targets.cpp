@@ -5,7 +5,12 @@
 #include <memory>
 #include <string_view>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/io/FolderEntries.h"
+#include "platform/io/SystemPath.h"
+#else
 #include <dirent.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
@@ -31,6 +36,7 @@ struct Listing {
     std::size_t next = 0;
 };
 
+#ifndef _WIN32
 // Completes an entry whose listing gave no type, or gave a link, by asking the system.
 void askType(Entry& entry, bool knownLink) {
     if (!knownLink) {
@@ -43,30 +49,27 @@ void askType(Entry& entry, bool knownLink) {
     entry.isLink = true;
     entry.type = fs::status(entry.path, entry.error).type();
 }
+#endif
 
 #ifdef _WIN32
 // The entries of one folder, in the order the system lists them; the error if it cannot be read
-// to the end.
+// to the end. The listing's attributes answer for every entry: a link (a reparse point) to a
+// folder is a folder not to be entered, a link to a file is opened as the file.
 std::error_code readFolder(const fs::path& folder, std::vector<Entry>& entries) {
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    return readFolderEntries(folder, [&](std::wstring_view name, std::uint32_t attributes) {
         Entry entry;
-        entry.path = it->path();
-        // The listing's own type answers for everything but links.
-        std::error_code typeError;
-        if (it->is_symlink(typeError) || typeError) {
-            askType(entry, false);
-        } else if (it->is_regular_file(typeError)) {
-            entry.type = fs::file_type::regular;
-        } else if (it->is_directory(typeError)) {
+        entry.path = folder / fs::path(name);
+        entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             entry.type = fs::file_type::directory;
+        } else if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+            entry.type = fs::file_type::unknown;
         } else {
-            entry.type = fs::file_type::unknown;  // a FIFO, socket or device
+            entry.type = fs::file_type::regular;
         }
         entries.push_back(std::move(entry));
-    }
-    return error;
+        return std::error_code();
+    });
 }
 #else
 // As above, read with readdir: the type it gives answers for everything but links, so that most
@@ -191,10 +194,34 @@ bool walk(const fs::path& root, const WalkOptions& options, FolderSet& seen,
     return true;
 }
 
+#ifdef _WIN32
+// What `argument` is, asked through its extended-length path, so that the very file named is
+// asked about.
+fs::file_type typeOf(const fs::path& argument, std::error_code& error) {
+    const DWORD attributes = ::GetFileAttributesW(systemPath(argument).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD why = ::GetLastError();
+        error = why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND
+                    ? std::make_error_code(std::errc::no_such_file_or_directory)
+                    : std::error_code(static_cast<int>(why), windowsErrorCategory());
+        return fs::file_type::none;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return fs::file_type::directory;
+    }
+    return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? fs::file_type::unknown
+                                                     : fs::file_type::regular;
+}
+#else
+fs::file_type typeOf(const fs::path& argument, std::error_code& error) {
+    return fs::status(argument, error).type();
+}
+#endif
+
 Target namedTarget(const fs::path& argument, bool recursive, bool& walkIt) {
     walkIt = false;
     std::error_code error;
-    const auto type = fs::status(argument, error).type();
+    const auto type = typeOf(argument, error);
     if (error) {
         return {argument, error};
     }

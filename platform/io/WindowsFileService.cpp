@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "platform/io/FileErrors.h"
 #include "platform/io/FileService.h"
+#include "platform/io/SystemPath.h"
 #include "platform/io/Text.h"
 
 namespace trovik {
@@ -57,8 +59,15 @@ public:
     Result<OpenedFile> open(const std::filesystem::path& path) noexcept override {
         // Read-only, and shared with every other program for reading, writing and deleting, so
         // that a scan never stands in anyone's way. SECURITY_IDENTIFICATION keeps a named pipe
-        // that poses as a file from acting with the scanner's rights.
-        const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ,
+        // that poses as a file from acting with the scanner's rights. The extended-length path
+        // opens the very file named, at any length, a trailing dot or space and all.
+        std::wstring name;
+        try {
+            name = systemPath(path);
+        } catch (const std::bad_alloc&) {
+            return std::make_error_code(std::errc::not_enough_memory);
+        }
+        const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN |
@@ -67,7 +76,7 @@ public:
         if (handle == INVALID_HANDLE_VALUE) {
             const auto error = lastError();
             // A folder cannot be opened this way, and the system says only "access denied".
-            if (error.value() == ERROR_ACCESS_DENIED && isFolder(path)) {
+            if (error.value() == ERROR_ACCESS_DENIED && isFolder(name)) {
                 return std::make_error_code(std::errc::is_a_directory);
             }
             return error;
@@ -112,8 +121,8 @@ public:
     void close(NativeFile file) noexcept override { ::CloseHandle(toHandle(file)); }
 
 private:
-    static bool isFolder(const std::filesystem::path& path) noexcept {
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    static bool isFolder(const std::wstring& name) noexcept {
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES &&
                (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }

@@ -125,7 +125,9 @@ TEST(UnreadableOnWindows, ReportedWithTheSystemsReason) {
     const std::pair<std::filesystem::path, std::error_code> rows[] = {
         {dir / "gone" / "file", windowsError(ERROR_PATH_NOT_FOUND)},
         {locked, windowsError(ERROR_SHARING_VIOLATION)},
-        {"NUL", FileError::NotRegularFile},
+        // In the extended-length form every path takes, a bare device name is a name like any
+        // other: here a file that is not there.
+        {"NUL", windowsError(ERROR_FILE_NOT_FOUND)},
         {L"\\\\.\\NUL", FileError::NotRegularFile},
         {pipeName, FileError::NotRegularFile}};
     for (const auto& [path, why] : rows) {

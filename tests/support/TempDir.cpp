@@ -4,6 +4,11 @@
 #include <random>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include "platform/io/SystemPath.h"
+#include "support/OwnedHandle.h"
+#endif
+
 namespace trovik::test {
 
 TempDir::TempDir() {
@@ -33,9 +38,37 @@ TempDir::~TempDir() {
                                          std::filesystem::perm_options::add, ignored);
         }
     }
+#ifdef _WIN32
+    // Through the extended-length path, which reaches names too deep for the short one.
+    std::filesystem::remove_all(systemPath(m_path), ignored);
+#endif
     std::filesystem::remove_all(m_path, ignored);
 }
 
+#ifdef _WIN32
+// Through the extended-length path, as the programs open files, so that a path of any length and
+// a name ending in a dot or a space are made as named.
+std::filesystem::path TempDir::write(const std::filesystem::path& name,
+                                     std::string_view content) const {
+    auto target = m_path / name;
+    const std::wstring system = systemPath(target);
+    // Each folder on the way, from the one below the drive's root.
+    for (auto at = system.find(L'\\', 7); at != std::wstring::npos;
+         at = system.find(L'\\', at + 1)) {
+        ::CreateDirectoryW(system.substr(0, at).c_str(), nullptr);
+    }
+    const OwnedHandle file(::CreateFileW(system.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file.get() == INVALID_HANDLE_VALUE ||
+        ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                    nullptr) == FALSE ||
+        written != content.size()) {
+        throw std::runtime_error("cannot write " + target.string());
+    }
+    return target;
+}
+#else
 std::filesystem::path TempDir::write(const std::filesystem::path& name,
                                      std::string_view content) const {
     auto target = m_path / name;
@@ -47,6 +80,7 @@ std::filesystem::path TempDir::write(const std::filesystem::path& name,
     }
     return target;
 }
+#endif
 
 std::string filler(std::size_t size, std::string_view text, std::size_t offset) {
     // Lower-case letters other than c and s, and digits: nothing here can start a signature.

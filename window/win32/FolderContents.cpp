@@ -4,19 +4,10 @@
 
 #include <string>
 
-#include "platform/io/FileErrors.h"
+#include "platform/io/FolderEntries.h"
 
 namespace trovik {
 namespace {
-
-struct FindHandle {
-    HANDLE handle;
-    ~FindHandle() {
-        if (handle != INVALID_HANDLE_VALUE) {
-            ::FindClose(handle);
-        }
-    }
-};
 
 // Letter case folded as the system folds it, for the names that are not plain ASCII.
 std::u16string foldCase(NameList::View name) {
@@ -28,45 +19,23 @@ std::u16string foldCase(NameList::View name) {
 }  // namespace
 
 Result<FolderContents> readFolderContents(const std::filesystem::path& folder) {
-    std::wstring pattern = folder.wstring();
-    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
-        pattern += L'\\';
-    }
-    pattern += L'*';
-
-    DWORD previousMode = 0;
-    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode);
-    WIN32_FIND_DATAW entry{};
-    const FindHandle find{::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
-                                             FindExSearchNameMatch, nullptr,
-                                             FIND_FIRST_EX_LARGE_FETCH)};
-    const DWORD openError = ::GetLastError();
-    ::SetThreadErrorMode(previousMode, nullptr);
-    if (find.handle == INVALID_HANDLE_VALUE) {
-        // An empty root has no entries at all, not even "." and "..".
-        if (openError == ERROR_FILE_NOT_FOUND) {
-            return FolderContents{};
-        }
-        return std::error_code(static_cast<int>(openError), windowsErrorCategory());
-    }
-
     FolderContents contents;
-    do {
-        const NameList::View name = entry.cFileName;
-        if (name == L"." || name == L".." ||
-            (entry.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-            continue;
-        }
-        const bool folderEntry = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!(folderEntry ? contents.folders : contents.files).add(name)) {
-            return std::make_error_code(std::errc::not_enough_memory);
-        }
-        if (!folderEntry) {
-            contents.fileNameChars += name.size() + 1;
-        }
-    } while (::FindNextFileW(find.handle, &entry) != FALSE);
-    if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) {
-        return std::error_code(static_cast<int>(error), windowsErrorCategory());
+    const std::error_code error =
+        readFolderEntries(folder, [&](std::wstring_view name, std::uint32_t attributes) {
+            if ((attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+                return std::error_code();
+            }
+            const bool folderEntry = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            if (!(folderEntry ? contents.folders : contents.files).add(name)) {
+                return std::make_error_code(std::errc::not_enough_memory);
+            }
+            if (!folderEntry) {
+                contents.fileNameChars += name.size() + 1;
+            }
+            return std::error_code();
+        });
+    if (error) {
+        return error;
     }
     contents.folders.sortForDisplay(&foldCase);
     contents.files.sortForDisplay(&foldCase);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -179,6 +180,34 @@ TEST_F(Win32Form, TheCaptionScansTheSelectionAndItsShadowDoesNothing) {
         click(c.at, c.button);
         EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
         EXPECT_EQ(move.runs, 0) << &c - cases;
+    }
+}
+
+// Names that the system's ordinary form of a path would take for others: each is scanned as
+// itself, its namesake without the dot or space aside.
+TEST_F(Win32Form, ANameEndingInADotOrASpaceIsScannedAsNamed) {
+    folder.write("setup.exe.", "SEXSTORY");
+    folder.write("setup.exe", "x");
+    folder.write("name ", "x");
+    folder.write("name", "SEXSTORY");
+    makeForm(systemFileService());
+    const struct {
+        std::wstring name;
+        std::vector<Shown> boxes;
+    } cases[] = {
+        {L"setup.exe.", {{"setup.exe. is a PASSWORD STEALER!", MessageIcon::Critical}}},
+        {L"setup.exe", {{"setup.exe is CLEAN!", MessageIcon::Information}}},
+        {L"name ", {{"name  is CLEAN!", MessageIcon::Information}}},
+        {L"name", {{"name is a PASSWORD STEALER!", MessageIcon::Critical}}},
+    };
+    const auto names = items(form->File1);
+    for (const auto& c : cases) {
+        const auto at = std::find(names.begin(), names.end(), c.name);
+        ASSERT_NE(at, names.end()) << &c - cases;
+        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(at - names.begin()), 0);
+        messages.shown.clear();
+        click({150, 190});
+        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
     }
 }
 
