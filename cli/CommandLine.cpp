@@ -14,6 +14,7 @@
 
 #include "Version.h"
 #include "cli/ParallelScan.h"
+#include "cli/PathList.h"
 #include "cli/Report.h"
 #include "cli/Targets.h"
 
@@ -143,29 +144,6 @@ bool nextLineWaits(std::istream& in) {
     return in.rdbuf()->in_avail() == 0;
 }
 
-// Reads the list of paths of --files-from, one entry at a time, as the scan asks for them.
-class PathList {
-public:
-    PathList(std::istream& in, char separator) : m_in(in), m_separator(separator) {}
-
-    // The next path; none at the end of the list or when reading it failed.
-    std::optional<std::filesystem::path> next() {
-        std::string entry;
-        while (std::getline(m_in, entry, m_separator)) {
-            if (!entry.empty()) {  // empty lines name nothing
-                return pathFromArgument(entry);
-            }
-        }
-        return std::nullopt;
-    }
-
-    [[nodiscard]] bool failed() const { return m_in.bad(); }
-
-private:
-    std::istream& m_in;
-    char m_separator;
-};
-
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
@@ -181,7 +159,12 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     app.footer(std::string(Examples) +
                "\nExit status: 0 if every file is clean, 1 if any file is a password stealer, "
                "otherwise 2 if any path could not be scanned, the command line was wrong or the "
-               "report could not be written.\n");
+               "report could not be written.\n"
+#ifdef _WIN32
+               "\nOn Windows, /? also prints this help; any other word that begins with / is a "
+               "path.\n"
+#endif
+    );
 
     Options options;
     app.add_flag("-r,--recursive", options.walk.recursive,
@@ -227,6 +210,12 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     if (!arguments.empty()) {
         tail.assign(arguments.rbegin(), arguments.rend() - 1);
     }
+#ifdef _WIN32
+    // A word that begins with "/" is a path from the drive's root, not an option; "/?" alone asks
+    // for the help, as it does of every Windows tool.
+    app.allow_windows_style_options(false);
+    std::replace(tail.begin(), tail.end(), std::string("/?"), std::string("--help"));
+#endif
     if (const std::string wrong = flagGivenAValue(app, arguments); !wrong.empty()) {
         return usageError(err, wrong);
     }
@@ -266,7 +255,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     if (options.filesFrom == "-") {
         list.emplace(console.in, separator);
     } else if (!options.filesFrom.empty()) {
-        listFile.open(pathFromArgument(options.filesFrom), std::ios::binary);
+        listFile.open(listFilePath(pathFromArgument(options.filesFrom)), std::ios::binary);
         if (!listFile) {
             const std::error_code why(errno, std::generic_category());
             err << ProgramName << ": " << options.filesFrom << ": " << why.message() << '\n';
@@ -298,8 +287,17 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             if (nextLineWaits(listFile.is_open() ? listFile : console.in) && !settle()) {
                 return;  // the first stealer settled a quiet scan
             }
-            const auto path = list->next();
-            if (!path || !collectTarget(*path, options.walk, seen, noting)) {
+            auto entry = list->next();
+            if (!entry) {
+                return;
+            }
+            // A line that names nothing is reported by its number, and the list goes on.
+            const bool going = entry->error
+                                   ? noting({pathFromArgument(options.filesFrom + ": line " +
+                                                              std::to_string(entry->line)),
+                                             entry->error})
+                                   : collectTarget(entry->path, options.walk, seen, noting);
+            if (!going) {
                 return;
             }
         }

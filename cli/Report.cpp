@@ -9,6 +9,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #else
@@ -50,13 +51,21 @@ std::string tailThatFits(const std::string& text, std::size_t columns) {
     return "..." + text.substr(from);
 }
 
+// Forgets the reasons of earlier failures, so that a failed write leaves its own.
+void clearErrors() {
+    errno = 0;
+#ifdef _WIN32
+    ::SetLastError(ERROR_SUCCESS);
+#endif
+}
+
 }  // namespace
 
 bool OutputChannel::write(std::string_view text) {
     if (m_error) {
         return false;
     }
-    errno = 0;
+    clearErrors();
     m_out.write(text.data(), static_cast<std::streamsize>(text.size()));
     check();
     return !m_error;
@@ -66,7 +75,7 @@ bool OutputChannel::flush() {
     if (m_error) {
         return false;
     }
-    errno = 0;
+    clearErrors();
     m_out.flush();
     check();
     return !m_error;
@@ -75,6 +84,14 @@ bool OutputChannel::flush() {
 void OutputChannel::check() {
     if (!m_out) {
         const int reason = errno;  // what the failed write left, before anything else runs
+#ifdef _WIN32
+        // The C library tells a pipe whose reader went away as EINVAL; the system tells it apart.
+        const DWORD why = ::GetLastError();
+        if (why == ERROR_NO_DATA || why == ERROR_BROKEN_PIPE) {
+            m_error = std::make_error_code(std::errc::broken_pipe);
+            return;
+        }
+#endif
         m_error = reason != 0 ? std::error_code(reason, std::generic_category())
                               : std::make_error_code(std::errc::io_error);
     }

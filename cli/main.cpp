@@ -1,4 +1,7 @@
+#include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/CommandLine.h"
 #include "cli/Report.h"
@@ -11,6 +14,20 @@ trovik::cli::Console standardConsole() {
             trovik::cli::standardErrorColumns()};
 }
 
+// Runs the command line; whatever fails on the way ends as a message and status 2, never as an
+// abort with another status.
+int guarded(const std::vector<std::string>& arguments) {
+    try {
+        return trovik::cli::runCommandLine(arguments, standardConsole(),
+                                           trovik::systemFileService());
+    } catch (const std::exception& failure) {
+        std::cerr << "trovik-scan: " << failure.what() << '\n';
+    } catch (...) {
+        std::cerr << "trovik-scan: unexpected failure\n";
+    }
+    return trovik::cli::NotAllScanned;
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -18,13 +35,11 @@ trovik::cli::Console standardConsole() {
 int wmain(int argc, wchar_t** argv) {
     std::ios::sync_with_stdio(false);
     const trovik::cli::Utf8Console console;
-    return trovik::cli::runCommandLine(trovik::cli::utf8Arguments(argc, argv), standardConsole(),
-                                       trovik::systemFileService());
+    return guarded(trovik::cli::utf8Arguments(argc, argv));
 }
 #else
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    return trovik::cli::runCommandLine({argv, argv + argc}, standardConsole(),
-                                       trovik::systemFileService());
+    return guarded({argv, argv + argc});
 }
 #endif

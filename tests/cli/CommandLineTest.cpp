@@ -10,6 +10,7 @@
 #include "cli/ParallelScan.h"
 #include "platform/io/Text.h"
 #include "support/HangBound.h"
+#include "support/OwnedHandle.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -48,6 +49,16 @@ struct CliCase {
     Outcome expected;
 };
 
+// ASCII text as UTF-16LE bytes.
+std::string utf16(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 class CommandLineRows : public CommandLineTest, public testing::WithParamInterface<CliCase> {
 protected:
     // For the options too: links to folders (one of them a loop back to the tree), lists of
@@ -64,7 +75,22 @@ protected:
         }
         dir.write("tree/b.exe", "SEXSTORY");
         dir.write("outside/o", "..SeXsToRy");
-#ifndef _WIN32
+        // Lists of paths in the encodings a list is saved in, and two with a line that names
+        // nothing: Latin-1 text, and UTF-16 with a lone surrogate.
+        dir.write("list-utf8", "pws\nclean\n");
+        dir.write("list-mark", "\xEF\xBB\xBFpws\nclean\n");
+        dir.write("list-crlf", "pws\r\nclean\r\n");
+        dir.write("list-utf16", utf16(u"\uFEFFpws\r\nclean\r\n"));
+        dir.write("list-latin1", "pws\ncaf\xe9\nclean\n");
+        dir.write("list-surrogate",
+                  utf16(u"\uFEFFpws\n") + std::string("\x00\xD8\n\x00", 4) + utf16(u"clean\n"));
+#ifdef _WIN32
+        // Names the system's ordinary form would take for others.
+        dir.write("dots/setup.exe.", "SEXSTORY");
+        dir.write("dots/setup.exe", "x");
+        dir.write("dots/name ", "x");
+        dir.write("dots/name", "SEXSTORY");
+#else
         dir.write("bad\xff", "SEXSTORY");
         std::filesystem::create_directory_symlink("../outside", dir / "tree/ext");
         std::filesystem::create_directory_symlink("..", dir / "tree/sub/up");
@@ -88,6 +114,13 @@ TEST_P(CommandLineRows, PrintsAndEndsAsExpected) {
 const std::string Missing = "trovik-scan: missing: No such file or directory\n";
 const std::string TryHelp = "Try 'trovik-scan --help' for more information.\n";
 const std::string JobsWanted = "trovik-scan: -j wants a number from 1 to 1024, not ";
+const std::string Listed = "pws: PASSWORD STEALER\nclean: CLEAN\n";
+#ifdef _WIN32
+const std::string Latin1Line = "trovik-scan: list-latin1: line 2: not valid UTF-8\n";
+#else
+const std::string Latin1Line =
+    "trovik-scan: caf\xe9: No such file or directory\n";  // a name's bytes
+#endif
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineRows,
@@ -149,10 +182,51 @@ INSTANTIATE_TEST_SUITE_P(
                 {NotAllScanned, "", "trovik-scan: --json=x: No such file or directory\n"}},
         CliCase{"UnknownOption",
                 {"--frobnicate", "x"},
-                {NotAllScanned, "", "trovik-scan: unknown option '--frobnicate'\n" + TryHelp}}),
+                {NotAllScanned, "", "trovik-scan: unknown option '--frobnicate'\n" + TryHelp}},
+        CliCase{"FilesFromUtf8", {"-f", "list-utf8"}, {StealerFound, Listed, ""}},
+        CliCase{"FilesFromUtf8WithMark", {"-f", "list-mark"}, {StealerFound, Listed, ""}},
+        CliCase{"FilesFromCrlf", {"-f", "list-crlf"}, {StealerFound, Listed, ""}},
+        CliCase{"FilesFromUtf16WithMark", {"-f", "list-utf16"}, {StealerFound, Listed, ""}},
+        CliCase{"FilesFromLatin1", {"-f", "list-latin1"}, {StealerFound, Listed, Latin1Line}},
+        CliCase{"FilesFromLineNotUtf16",
+                {"-f", "list-surrogate"},
+                {StealerFound, Listed, "trovik-scan: list-surrogate: line 2: not valid UTF-16\n"}},
+        CliCase{"FilesFromLineNotUtf16Json",
+                {"--json", "-f", "list-surrogate"},
+                {StealerFound,
+                 R"({"path":"pws","verdict":"stealer","matches":[{"signature":)"
+                 R"("Change Your Password","offset":4000}]})"
+                 "\n"
+                 R"({"path":"list-surrogate: line 2","verdict":"error","matches":[],)"
+                 R"("error":"not valid UTF-16"})"
+                 "\n"
+                 R"({"path":"clean","verdict":"clean","matches":[]})"
+                 "\n",
+                 ""}}),
     [](const auto& row) { return std::string(row.param.name); });
 
-#ifndef _WIN32
+#ifdef _WIN32
+// What the system's ordinary form of a path would change: the walk and the names given open the
+// very files named, and a word that begins with "/" is a path.
+INSTANTIATE_TEST_SUITE_P(
+    Windows, CommandLineRows,
+    testing::Values(
+        CliCase{"TrailingDotAndSpaceInAWalk",
+                {"-r", "dots"},
+                {StealerFound,
+                 "dots\\name: PASSWORD STEALER\ndots\\name : CLEAN\ndots\\setup.exe: CLEAN\n"
+                 "dots\\setup.exe.: PASSWORD STEALER\n",
+                 ""}},
+        CliCase{
+            "TrailingDotAndSpaceNamed",
+            {"dots/setup.exe", "dots/setup.exe.", "dots/name "},
+            {StealerFound,
+             "dots/setup.exe: CLEAN\ndots/setup.exe.: PASSWORD STEALER\ndots/name : CLEAN\n", ""}},
+        CliCase{"SlashWordIsAPath",
+                {"/r", "clean"},
+                {NotAllScanned, "clean: CLEAN\n", "trovik-scan: /r: No such file or directory\n"}}),
+    [](const auto& row) { return std::string(row.param.name); });
+#else
 // The options, alone and together.
 const std::string Tree = "tree/a.txt: CLEAN\ntree/b.exe: PASSWORD STEALER\n";
 const std::string TreeEnd = "tree/skip/c: CLEAN\ntree/sub/d: CLEAN\n";
@@ -232,6 +306,81 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-r", "--exclude", "*", "--exclude-dir", "*", "clean", "tree"},
                 {AllClean, "clean: CLEAN\n", ""}}),
     [](const auto& row) { return std::string(row.param.name); });
+#endif
+
+// A path from the root of the current drive, as it is written on both systems.
+TEST_F(CommandLineTest, APathFromTheRootIsScanned) {
+    dir.write("pws", "SEXSTORY");
+    const std::string path =
+        "/" + utf8String(dir.path().relative_path().generic_u8string()) + "/pws";
+    const auto result = run({path});
+    EXPECT_EQ(result.out, path + ": PASSWORD STEALER\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.status, StealerFound);
+}
+
+// A stealer below three hundred characters of folders, past the 260 of Windows' ordinary form:
+// walked down to from above, and walked from its own folder named in full, from another folder.
+TEST_F(CommandLineTest, WalksFoldersDeeperThanTheOrdinaryPathLimit) {
+    std::filesystem::path chain;
+    for (int i = 0; i < 30; ++i) {
+        chain /= "folder" + std::to_string(100 + i);
+    }
+    dir.write(std::filesystem::path("deep") / chain / "evil.exe", "SEXSTORY");
+    const auto shown = [](const std::filesystem::path& path) {
+        return utf8String(path.u8string());
+    };
+    const auto fromAbove = run({"-r", "deep"});
+    EXPECT_EQ(fromAbove.out,
+              shown(std::filesystem::path("deep") / chain / "evil.exe") + ": PASSWORD STEALER\n");
+    EXPECT_EQ(fromAbove.status, StealerFound);
+    const auto folder = dir / "deep" / chain;
+    ASSERT_GT(folder.native().size(), 300u);
+    const auto named = run({"-r", shown(folder)});
+    EXPECT_EQ(named.out, shown(folder / "evil.exe") + ": PASSWORD STEALER\n");
+    EXPECT_EQ(named.err, "");
+    EXPECT_EQ(named.status, StealerFound);
+}
+
+#ifdef _WIN32
+TEST_F(CommandLineTest, SlashQuestionMarkPrintsTheHelp) {
+    const auto result = run({"/?"});
+    EXPECT_TRUE(result.out.starts_with("Tells whether files are password stealers")) << result.out;
+    EXPECT_NE(result.out.find("/? also prints this help"), std::string::npos);
+    EXPECT_EQ(result.status, AllClean);
+}
+
+// The program with its standard output a pipe whose reader has gone: no message, status 2.
+TEST_F(CommandLineTest, ProgramEndsQuietlyOnAClosedPipe) {
+    dir.write("clean", "x");
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    ASSERT_TRUE(::CreatePipe(&reader, &writer, &inherit, 0));
+    ::CloseHandle(reader);
+    const test::OwnedHandle out(writer);
+    const test::OwnedHandle err(::CreateFileW((dir / "err").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                              &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
+    ASSERT_TRUE(err.valid());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.get();
+    startup.hStdError = err.get();
+    const auto program = test::siblingProgram(TROVIK_SCAN_PROGRAM);
+    std::wstring commandLine = L"\"" + program.native() + L"\" clean clean clean";
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                 nullptr, dir.path().c_str(), &startup, &process));
+    const test::OwnedHandle thread(process.hThread);
+    const test::OwnedHandle child(process.hProcess);
+    ASSERT_EQ(::WaitForSingleObject(child.get(), 60000), WAIT_OBJECT_0);
+    DWORD status = 0;
+    ::GetExitCodeProcess(child.get(), &status);
+    EXPECT_EQ(status, static_cast<DWORD>(NotAllScanned));
+    EXPECT_EQ(std::filesystem::file_size(dir / "err"), 0u);
+}
 #endif
 
 // The counts, with -q and --no-messages too, which then scans on past the first stealer so that
