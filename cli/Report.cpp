@@ -85,9 +85,10 @@ void OutputChannel::check() {
     if (!m_out) {
         const int reason = errno;  // what the failed write left, before anything else runs
 #ifdef _WIN32
-        // The C library tells a pipe whose reader went away as EINVAL; the system tells it apart.
+        // The C library tells a pipe whose reader went away as EINVAL; the system tells it apart,
+        // as one of three numbers (wine gives the last for a POSIX pipe).
         const DWORD why = ::GetLastError();
-        if (why == ERROR_NO_DATA || why == ERROR_BROKEN_PIPE) {
+        if (why == ERROR_NO_DATA || why == ERROR_BROKEN_PIPE || why == ERROR_PIPE_NOT_CONNECTED) {
             m_error = std::make_error_code(std::errc::broken_pipe);
             return;
         }

@@ -13,6 +13,12 @@ namespace trovik::cli {
 Utf8Console::Utf8Console() : m_consoleCodePage(::GetConsoleOutputCP()) {
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
+    // A list piped or redirected in is read as the bytes it is: text mode would end a UTF-16 list
+    // at its first 0x1A byte. The list reader drops the carriage returns itself. A console keeps
+    // text mode, where Ctrl+Z ends what is typed.
+    if (::GetFileType(::GetStdHandle(STD_INPUT_HANDLE)) != FILE_TYPE_CHAR) {
+        ::_setmode(::_fileno(stdin), _O_BINARY);
+    }
     if (m_consoleCodePage != 0) {  // 0: no console, output goes to a file or a pipe
         ::SetConsoleOutputCP(CP_UTF8);
     }

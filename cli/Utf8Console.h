@@ -9,7 +9,8 @@
 namespace trovik::cli {
 
 // Everything trovik-scan prints is UTF-8, byte for byte as on other systems: while this lives, the
-// standard streams do not turn "\n" into "\r\n", and a console shows UTF-8. The console's own code
+// standard streams do not turn "\n" into "\r\n", a console shows UTF-8, and standard input that is
+// not a console is read as bytes. The console's own code
 // page comes back at the end, since the console outlives the program.
 class Utf8Console {
 public:
