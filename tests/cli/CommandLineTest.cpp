@@ -437,6 +437,20 @@ TEST_F(CommandLineTest, ProgramScansANameOutsideAscii) {
     EXPECT_EQ(result.status, StealerFound);
 }
 
+// A UTF-16 list on standard input, one of its names holding a 0x1A byte (U+011A), which must not
+// end the list.
+TEST_F(CommandLineTest, ProgramReadsAUtf16ListOnStandardInput) {
+    dir.write(u8"b\u011A.exe", "SEXSTORY");
+    dir.write("clean", "x");
+    const auto list = dir.write("list", utf16(u"\uFEFFb\u011A.exe\r\nclean\r\n"));
+    const auto result = test::runProgram(
+        {utf8String(test::siblingProgram(TROVIK_SCAN_PROGRAM).u8string()), "-f", "-"}, dir.path(),
+        std::chrono::minutes(1), list);
+    EXPECT_EQ(result.out, "b\xC4\x9A.exe: PASSWORD STEALER\nclean: CLEAN\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.status, StealerFound);
+}
+
 // Every file is empty, and the service counts the opens; safe to use from many threads.
 class CountingFileService final : public FileService {
 public:

@@ -67,7 +67,7 @@ std::filesystem::path siblingProgram(const std::filesystem::path& name) {
 }
 
 ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
-                      std::chrono::milliseconds limit) {
+                      std::chrono::milliseconds limit, const std::filesystem::path& input) {
     ProgramRun run;
     const auto outPath = folder / ".out";
     const auto errPath = folder / ".err";
@@ -87,6 +87,12 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = out.get();
         startup.hStdError = err.get();
+        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        const OwnedHandle in(input.empty() ? INVALID_HANDLE_VALUE
+                                           : ::CreateFileW(input.c_str(), GENERIC_READ,
+                                                           FILE_SHARE_READ, &inherit, OPEN_EXISTING,
+                                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        startup.hStdInput = in.valid() ? in.get() : nullptr;
         PROCESS_INFORMATION process{};
         if (::CreateProcessW(wide(argv.at(0)).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                              0, nullptr, folder.c_str(), &startup, &process) == FALSE) {
@@ -107,7 +113,8 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
 #else
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input.empty() ? "/dev/null" : input.c_str(),
+                                     O_RDONLY, 0);
     for (const auto& [fd, path] : {std::pair{1, outPath}, std::pair{2, errPath}}) {
         posix_spawn_file_actions_addopen(&actions, fd, path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);

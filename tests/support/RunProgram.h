@@ -18,8 +18,10 @@ struct ProgramRun {
 std::filesystem::path siblingProgram(const std::filesystem::path& name);
 
 // Runs `argv` (UTF-8; argv[0] is the program's path) in `folder` and returns what it wrote; kills
-// it once `limit` has passed. On Windows its output passes through files in `folder`.
+// it once `limit` has passed. On Windows its output passes through files in `folder`. Its standard
+// input is the file `input`, or empty.
 ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
-                      std::chrono::milliseconds limit = std::chrono::minutes(1));
+                      std::chrono::milliseconds limit = std::chrono::minutes(1),
+                      const std::filesystem::path& input = {});
 
 }  // namespace trovik::test
