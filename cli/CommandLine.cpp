@@ -249,6 +249,10 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     }
 #endif
 
+    // A name in a message, escaped on a terminal.
+    const auto named = [&](const std::string& name) {
+        return console.errIsTerminal ? terminalText(name) : name;
+    };
     std::ifstream listFile;
     std::optional<PathList> list;
     const char separator = options.nulSeparated ? '\0' : '\n';
@@ -258,7 +262,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
         listFile.open(listFilePath(pathFromArgument(options.filesFrom)), std::ios::binary);
         if (!listFile) {
             const std::error_code why(errno, std::generic_category());
-            err << ProgramName << ": " << options.filesFrom << ": " << why.message() << '\n';
+            err << ProgramName << ": " << named(options.filesFrom) << ": " << why.message() << '\n';
             return NotAllScanned;
         }
         list.emplace(listFile, separator);
@@ -315,20 +319,30 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             tally.stealers += stealer ? 1 : 0;
             failure = failure || unreadable;
             stealerFound = stealerFound || stealer;
-            progress.erase();
             if (unreadable && !options.json) {
                 if (!options.noMessages) {
-                    err << ProgramName << ": " << shownPath(target.path) << ": "
+                    progress.erase();
+                    err << ProgramName << ": " << named(shownPath(target.path)) << ": "
                         << verdict.error.message() << '\n';
+                    progress.redraw();
                 }
             } else if (options.quiet) {
                 // The status is settled by the first stealer, unless the summary counts them all.
                 return options.summary || !stealerFound;
             } else if (!options.infectedOnly || verdict.kind != ScanVerdict::Kind::Clean) {
                 const std::string shown = shownPath(target.path);
-                if (!output.write(options.json ? jsonLine(shown, verdict)
-                                               : textLine(shown, verdict, options.showMatches))) {
+                if (console.sharedTerminal) {
+                    progress.erase();
+                }
+                if (!output.write(
+                        options.json ? jsonLine(shown, verdict)
+                                     : textLine(console.outIsTerminal ? terminalText(shown) : shown,
+                                                verdict, options.showMatches))) {
                     return false;  // the report is lost from here on: stop
+                }
+                if (console.sharedTerminal) {
+                    output.flush();
+                    progress.redraw();
                 }
             }
             progress.update(tally.scanned + tally.notScanned, folder);
@@ -339,7 +353,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     output.flush();
 
     if (list && list->failed()) {
-        err << ProgramName << ": " << options.filesFrom
+        err << ProgramName << ": " << named(options.filesFrom)
             << ": the list could not be read to the end\n";
         failure = true;
     }

@@ -20,11 +20,13 @@ enum ExitStatus : int {
 
 // Where trovik-scan reads lists of paths from and writes to.
 struct Console {
-    std::istream& in;            // the list of paths given as "--files-from -"
-    std::ostream& out;           // the report
-    std::ostream& err;           // failures, the summary and the progress line
-    bool errIsTerminal = false;  // the progress line is shown only on a terminal
-    std::size_t columns = 80;    // the terminal's width
+    std::istream& in;             // the list of paths given as "--files-from -"
+    std::ostream& out;            // the report
+    std::ostream& err;            // failures, the summary and the progress line
+    bool errIsTerminal = false;   // the progress line is shown only on a terminal
+    std::size_t columns = 80;     // the terminal's width
+    bool outIsTerminal = false;   // names in verdict lines are then escaped
+    bool sharedTerminal = false;  // out and err are one terminal: verdicts wipe the progress line
 };
 
 // Runs trovik-scan with `arguments` (the program name first) and returns the exit status.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "platform/io/Text.h"
 
@@ -14,7 +16,11 @@
 #include <cstdio>
 #else
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <clocale>
+#include <cwchar>
 #endif
 
 namespace trovik::cli {
@@ -22,31 +28,104 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-bool continuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+// One character of a text: its bytes, and the columns a terminal gives it; none when it is not
+// printable or not valid UTF-8, a single byte then.
+struct Character {
+    std::string_view bytes;
+    std::optional<std::size_t> columns;
+};
+
+#ifdef _WIN32
+// Names come from UTF-16 and are valid UTF-8; each character is taken as one column.
+Character characterAt(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x20 || lead == 0x7F) {
+        return {text.substr(0, 1), std::nullopt};
+    }
+    std::size_t length = 1;
+    while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return {text.substr(0, length), 1};
+}
+#else
+// The C library's UTF-8 and character widths, whatever the user's locale: this thread takes
+// C.UTF-8 while it lives.
+class Utf8Locale {
+public:
+    Utf8Locale() : m_previous(::uselocale(utf8())) {}
+    Utf8Locale(const Utf8Locale&) = delete;
+    Utf8Locale& operator=(const Utf8Locale&) = delete;
+    ~Utf8Locale() { ::uselocale(m_previous); }
+
+private:
+    static locale_t utf8() {
+        static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        return locale != locale_t{} ? locale : LC_GLOBAL_LOCALE;
+    }
+
+    locale_t m_previous;
+};
+
+Character characterAt(std::string_view text) {
+    std::mbstate_t state{};
+    wchar_t wide = 0;
+    const std::size_t length = std::mbrtowc(&wide, text.data(), text.size(), &state);
+    if (length == 0 || length > text.size()) {  // NUL, a bad byte or a character cut short
+        return {text.substr(0, 1), std::nullopt};
+    }
+    const int columns = ::wcwidth(wide);
+    if (columns < 0) {
+        return {text.substr(0, length), std::nullopt};
+    }
+    return {text.substr(0, length), static_cast<std::size_t>(columns)};
+}
+#endif
+
+// Calls `each` with every character of `text` in turn.
+template <typename Each>
+void forEachCharacter(std::string_view text, Each each) {
+#ifndef _WIN32
+    const Utf8Locale locale;
+#endif
+    while (!text.empty()) {
+        const Character character = characterAt(text);
+        each(character);
+        text.remove_prefix(character.bytes.size());
+    }
 }
 
-// The columns a UTF-8 text takes, one a character.
-std::size_t columnsOf(std::string_view text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !continuationByte(c); }));
+// A byte as terminalText shows it.
+std::string escapedByte(char c) {
+    static constexpr std::string_view Named = "\a\b\t\n\v\f\r\\";
+    static constexpr std::string_view Letters = "abtnvfr\\";
+    if (const auto at = Named.find(c); at != std::string_view::npos) {
+        return {'\\', Letters[at]};
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    return {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + ((byte >> 3) & 7)),
+            static_cast<char>('0' + (byte & 7))};
 }
 
-// The end of `text` that fits in `columns`, marked with "..." when cut.
+// The end of `text`, printable, that fits in `columns`, marked with "..." when cut.
 std::string tailThatFits(const std::string& text, std::size_t columns) {
-    if (columnsOf(text) <= columns) {
+    if (displayWidth(text) <= columns) {
         return text;
     }
     if (columns <= 3) {
         return std::string(columns, '.');
     }
+    std::vector<Character> characters;
+    forEachCharacter(text, [&](const Character& character) { characters.push_back(character); });
     std::size_t from = text.size();
     std::size_t taken = 0;
-    while (from > 0 && taken < columns - 3) {
-        --from;
-        if (!continuationByte(text[from])) {
-            ++taken;
+    for (auto it = characters.rbegin(); it != characters.rend(); ++it) {
+        const std::size_t columnsOfIt = it->columns.value_or(0);
+        if (taken + columnsOfIt > columns - 3) {
+            break;
         }
+        taken += columnsOfIt;
+        from -= it->bytes.size();
     }
     return "..." + text.substr(from);
 }
@@ -60,6 +139,28 @@ void clearErrors() {
 }
 
 }  // namespace
+
+std::string terminalText(std::string_view text) {
+    std::string shown;
+    forEachCharacter(text, [&](const Character& character) {
+        if (character.columns && character.bytes != "\\") {
+            shown += character.bytes;
+            return;
+        }
+        for (const char c : character.bytes) {
+            shown += escapedByte(c);
+        }
+    });
+    return shown;
+}
+
+std::size_t displayWidth(std::string_view text) {
+    std::size_t columns = 0;
+    forEachCharacter(text, [&](const Character& character) {
+        columns += character.columns.value_or(character.bytes.size() * 4);
+    });
+    return columns;
+}
 
 bool OutputChannel::write(std::string_view text) {
     if (m_error) {
@@ -181,7 +282,7 @@ ProgressLine::ProgressLine(std::ostream& err, bool enabled, std::size_t columns,
                            Clock::time_point start)
     : m_err(err),
       m_enabled(enabled),
-      m_columns(std::max<std::size_t>(columns, 20)),
+      m_columns(std::max<std::size_t>(columns, 1)),
       m_start(start),
       m_lastDraw(start) {}
 
@@ -195,20 +296,35 @@ void ProgressLine::update(std::size_t done, const std::string& folder) {
         return;
     }
     m_lastDraw = now;
-    const double seconds = std::chrono::duration<double>(now - m_start).count();
-    std::string text =
-        "Scanned " + std::to_string(done) + " files, " +
-        std::to_string(static_cast<std::size_t>(static_cast<double>(done) / seconds)) +
-        " files/s, in ";
-    // One column is left free, so that the cursor never wraps onto the next line.
+    draw(fitted(done, std::chrono::duration<double>(now - m_start).count(), folder));
+}
+
+// The line in the terminal's width less one column: in full, or its figures alone in a narrow
+// terminal, and the end of the folder's name in what room is left.
+std::string ProgressLine::fitted(std::size_t done, double seconds,
+                                 const std::string& folder) const {
+    const std::string files = std::to_string(done);
+    const std::string rate =
+        std::to_string(static_cast<std::size_t>(static_cast<double>(done) / seconds));
     const std::size_t room = m_columns - 1;
-    text += tailThatFits(folder, room > columnsOf(text) ? room - columnsOf(text) : 0);
-    const std::size_t width = columnsOf(text);
+    std::string text = "Scanned " + files + " files, " + rate + " files/s, in ";
+    if (text.size() + 10 > room) {
+        text = files + " files, " + rate + "/s, ";
+    }
+    if (text.size() >= room) {
+        return text.substr(0, room);
+    }
+    return text + tailThatFits(terminalText(folder), room - text.size());
+}
+
+void ProgressLine::draw(const std::string& text) {
+    const std::size_t width = displayWidth(text);
     m_err << '\r' << text;
     if (width < m_drawnWidth) {
         m_err << std::string(m_drawnWidth - width, ' ');  // what is left of the longer line
     }
     m_drawnWidth = std::max(width, m_drawnWidth);
+    m_text = text;
     m_err.flush();
 }
 
@@ -221,11 +337,39 @@ void ProgressLine::erase() {
     m_drawnWidth = 0;
 }
 
+void ProgressLine::redraw() {
+    if (m_drawnWidth == 0 && !m_text.empty()) {
+        draw(m_text);
+    }
+}
+
 bool standardErrorIsTerminal() {
 #ifdef _WIN32
     return ::_isatty(::_fileno(stderr)) != 0;
 #else
     return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+bool standardOutputIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(::_fileno(stdout)) != 0;
+#else
+    return ::isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
+bool standardStreamsShareTerminal() {
+    if (!standardOutputIsTerminal() || !standardErrorIsTerminal()) {
+        return false;
+    }
+#ifdef _WIN32
+    return true;  // the console of the program
+#else
+    struct stat out {};
+    struct stat err {};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && ::fstat(STDERR_FILENO, &err) == 0 &&
+           out.st_dev == err.st_dev && out.st_ino == err.st_ino;
 #endif
 }
 

@@ -10,8 +10,13 @@
 namespace {
 
 trovik::cli::Console standardConsole() {
-    return {std::cin, std::cout, std::cerr, trovik::cli::standardErrorIsTerminal(),
-            trovik::cli::standardErrorColumns()};
+    return {std::cin,
+            std::cout,
+            std::cerr,
+            trovik::cli::standardErrorIsTerminal(),
+            trovik::cli::standardErrorColumns(),
+            trovik::cli::standardOutputIsTerminal(),
+            trovik::cli::standardStreamsShareTerminal()};
 }
 
 // Runs the command line; whatever fails on the way ends as a message and status 2, never as an

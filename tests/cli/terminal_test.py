@@ -2,11 +2,15 @@
 # trovik-scan as a terminal and a shell meet it: the progress line on a terminal and nowhere else,
 # the report that cannot be written, and the bash completion.
 # Usage: terminal_test.py TROVIK_SCAN BASH_COMPLETION
-import os, pty, re, select, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
+import fcntl, os, pty, re, select, signal, struct, subprocess, sys, tempfile, termios  # noqa: E401
+import time, unicodedata, unittest  # noqa: E401
 
 PROGRAM, COMPLETION = (os.path.abspath(sys.argv.pop(1)) for _ in range(2))
-PROGRESS_DRAWN = rb"\rScanned \d+ files, \d+ files/s, in \. *"
-PROGRESS = PROGRESS_DRAWN + rb"\r +\r"  # drawn, then wiped out
+PROGRESS_DRAWN = rb"\r(?:Scanned )?\d+ files, \d+(?: files)?/s,[^\r]*"  # in full, or in 20 columns
+PROGRESS = rb"(?:" + PROGRESS_DRAWN + rb")+\r +\r"  # drawn, maybe redrawn, then wiped out
+# A folder whose name would move the cursor, change the colours and ring the bell, and as shown.
+ODD = b"nl\nesc\x1b[7mX\x1b[0m\x07"
+ODD_SHOWN = b"nl\\nesc\\033[7mX\\033[0m\\a"
 
 
 def verdicts(clean_files_first):
@@ -21,6 +25,13 @@ def process_age(pid):
         return float(uptime.read().split()[0]) - started / os.sysconf("SC_CLK_TCK")
 
 
+def widest_line(shown):
+    """The columns of the longest line a terminal shows for `shown`."""
+    lines = re.split(r"[\r\n]", shown.decode(errors="replace"))
+    return max(sum(0 if unicodedata.combining(c) else 2 if unicodedata.east_asian_width(c) in "WF"
+                   else 1 for c in line) for line in lines)
+
+
 class TrovikScan(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory()
@@ -29,47 +40,83 @@ class TrovikScan(unittest.TestCase):
             with open(os.path.join(self.dir.name, name), "wb") as file:
                 file.write(text)
 
-    # The paths come through -f -, a clean file at a time, until the progress line shows or, where
-    # it must not, until the program has run for a second and a half by its own start (the line
-    # waits a second). Then a stealer and a clean file end the list. Standard output and error
-    # share one terminal, or error is a pipe. Returns what the terminal showed, what went to
-    # standard output, and how many clean files were fed before the last two.
-    def slow_scan(self, *options, terminal=True, progress_expected=False):
+    # The paths come through -f -, `name` at a time, until the progress line has been drawn twice
+    # or, where it must not show, until the program has run for a second and a half by its own
+    # start (the line waits a second). Then a stealer and a clean file end the list. Standard output
+    # and error share one terminal ("both"), or error alone is one ("err", `columns` wide), or
+    # neither. Returns what the terminal showed, what went to standard output, and how many names
+    # were fed before the last two.
+    def slow_scan(self, *options, terminal="both", progress_expected=False, name=b"clean",
+                  columns=0):
         reader, writer = pty.openpty() if terminal else os.pipe()
+        if columns:
+            fcntl.ioctl(reader, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        end = b"\0" if "-0" in options else b"\n"
+        out = tempfile.TemporaryFile()  # a file, which never stalls the program as a pipe can
+        self.addCleanup(out.close)
         scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir.name,
                                 stdin=subprocess.PIPE, stderr=writer, bufsize=0,
-                                stdout=writer if terminal else subprocess.PIPE)
+                                stdout=writer if terminal == "both" else out)
         os.close(writer)
         shown = bytearray()
         fed = 0
         deadline = time.monotonic() + 60
-        while not (re.search(PROGRESS_DRAWN, shown) if progress_expected
+        while not (len(re.findall(PROGRESS_DRAWN, shown)) > 1 if progress_expected
                    else process_age(scan.pid) > 1.5):
             self.assertLess(time.monotonic(), deadline, "no progress line within a minute")
-            scan.stdin.write(b"clean\n")
+            scan.stdin.write(name + end)
             fed += 1
             if select.select([reader], [], [], 0.05)[0]:
                 shown += os.read(reader, 4096)
-        scan.stdin.write(b"pws\nclean\n")
+        scan.stdin.write(b"pws" + end + b"clean" + end)
         scan.stdin.close()
-        out = b"" if terminal else scan.stdout.read()
         try:
             while chunk := os.read(reader, 4096):
                 shown += chunk
         except OSError:  # EIO: the program and its terminal are gone
             pass
         os.close(reader)
-        scan.stdout and scan.stdout.close()
         self.assertEqual(scan.wait(timeout=60), 1)
-        return bytes(shown), out, fed
+        out.seek(0)
+        return bytes(shown), out.read(), fed
 
-    def test_progress_is_wiped_before_each_verdict_and_at_the_end(self):
+    # On the verdicts' terminal the line is wiped before each verdict and back after it; it stays
+    # on show until the end when they go elsewhere.
+    def test_progress_is_wiped_only_for_what_its_terminal_shows_and_at_the_end(self):
         shown, _, fed = self.slow_scan(progress_expected=True)
-        self.assertRegex(shown, PROGRESS)
+        self.assertRegex(shown, rb"CLEAN\r\n" + PROGRESS_DRAWN)
         self.assertEqual(re.sub(PROGRESS, b"", shown), verdicts(fed).replace(b"\n", b"\r\n"))
+        shown, out, fed = self.slow_scan(terminal="err", progress_expected=True)
+        self.assertRegex(shown, rb"\A" + PROGRESS + rb"\Z")
+        self.assertEqual(out, verdicts(fed))
+
+    # A name's control characters reach a terminal escaped, in the progress line, the verdicts and
+    # the messages, and a pipe as they are. A wide name, and a narrow terminal, never wrap the line.
+    def test_names_escaped_and_the_line_fitted_on_a_terminal(self):
+        for folder in (ODD, "名前".encode() * 25):
+            os.mkdir(os.path.join(self.dir.name.encode(), folder))
+            with open(os.path.join(self.dir.name.encode(), folder, b"clean"), "wb") as file:
+                file.write(b"x")
+        shown, _, _ = self.slow_scan("-0", terminal="err", progress_expected=True,
+                                     name=ODD + b"/clean")
+        self.assertIn(b"in " + ODD_SHOWN, shown)
+        self.assertNotRegex(shown, rb"[\x00-\x0c\x0e-\x1f]")
+        for out, expected in ((pty.openpty(), ODD_SHOWN), (os.pipe(), ODD)):
+            scan = subprocess.run([PROGRAM, ODD + b"/missing", "pws"], cwd=self.dir.name,
+                                  stdout=out[1], stderr=out[1])
+            os.close(out[1])
+            shown = os.read(out[0], 4096).replace(b"\r\n", b"\n")
+            os.close(out[0])
+            self.assertEqual((scan.returncode, shown), (1, b"trovik-scan: " + expected +
+                             b"/missing: No such file or directory\npws: PASSWORD STEALER\n"))
+        for columns in (80, 20):
+            shown, _, _ = self.slow_scan(terminal="err", progress_expected=True,
+                                         name="名前".encode() * 25 + b"/clean", columns=columns)
+            self.assertLess(widest_line(shown), columns, shown)
+            self.assertTrue(columns == 20 or "前".encode() in shown)
 
     def test_no_progress_in_a_pipe_nor_with_quiet(self):
-        shown, out, fed = self.slow_scan(terminal=False)
+        shown, out, fed = self.slow_scan(terminal=None)
         self.assertEqual((shown, out), (b"", verdicts(fed)))
         self.assertEqual(self.slow_scan("-q")[:2], (b"", b""))
 
