@@ -8,6 +8,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ParallelScan.h"
+#include "cli/Report.h"
 #include "platform/io/Text.h"
 #include "support/HangBound.h"
 #include "support/OwnedHandle.h"
@@ -262,6 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
                  R"("verdict":"stealer","matches":[{"signature":"SEXSTORY","offset":0}],)"
                  "\"path_bytes\":[98,97,100,255]}\n",
                  ""}},
+        CliCase{"NameNotUtf8KeptExactOffATerminal",
+                {"bad\xff"},
+                {StealerFound, "bad\xff: PASSWORD STEALER\n", ""}},
         CliCase{"QuietJson", {"-q", "--json", "missing", "pws"}, {StealerFound, "", ""}},
         CliCase{
             "NullWithoutFilesFrom",
@@ -306,6 +310,23 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-r", "--exclude", "*", "--exclude-dir", "*", "clean", "tree"},
                 {AllClean, "clean: CLEAN\n", ""}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A name as a terminal is shown it, and the columns it then takes, whatever the user's locale.
+TEST(TerminalText, EscapesWhatIsNotPrintableAndCountsColumns) {
+    struct Row {
+        std::string name;
+        std::string shown;
+        std::size_t columns;
+    };
+    for (const auto& [name, shown, columns] : std::vector<Row>{
+             {"a\\b c\t", "a\\\\b c\\t", 8},
+             {"csi\xc2\x9b del\x7f", "csi\\302\\233 del\\177", 19},
+             {"bad\xff cut\xe5\x90", "bad\\377 cut\\345\\220", 19},
+             {"e\xcc\x81 \xe5\x90\x8d\xe5\x89\x8d", "e\xcc\x81 \xe5\x90\x8d\xe5\x89\x8d", 6}}) {
+        EXPECT_EQ(terminalText(name), shown);
+        EXPECT_EQ(displayWidth(terminalText(name)), columns) << shown;
+    }
+}
 #endif
 
 // A path from the root of the current drive, as it is written on both systems.
