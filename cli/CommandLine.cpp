@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <span>
 #include <sstream>
@@ -17,6 +18,8 @@
 #include "cli/PathList.h"
 #include "cli/Report.h"
 #include "cli/Targets.h"
+#include "scan/ScanFile.h"
+#include "scan/SignatureMatcher.h"
 
 namespace trovik::cli {
 namespace {
@@ -43,9 +46,15 @@ struct Options {
     bool json = false;
     bool summary = false;
     bool nulSeparated = false;
-    std::string filesFrom;
+    bool printNames = false;  // -Z: each name alone, ended by a NUL
+    std::vector<std::string> filesFrom;
     std::vector<std::string> paths;
 };
+
+// What standard input stands for: as a path, a file to scan; as a list, the list.
+constexpr const char* StandardInput = "-";
+// The name a scan of standard input is shown under, as grep shows it.
+constexpr const char* StandardInputName = "(standard input)";
 
 constexpr const char* Examples =
     "Examples:\n"
@@ -56,6 +65,8 @@ constexpr const char* Examples =
     "  trovik-scan -s tool.exe                tool.exe: PASSWORD STEALER (SEXSTORY at 5000)\n"
     "  trovik-scan --json -r ~/Downloads      one JSON object a line, for scripts\n"
     "  trovik-scan -f list.txt                the paths in list.txt, one a line\n"
+    "  curl -s URL | trovik-scan -            what arrives on standard input\n"
+    "  trovik-scan -r -i -Z . | xargs -0 ls -l\n"
     "  find . -name '*.exe' -print0 | trovik-scan -0 -f -\n"
     "  trovik-scan -r --exclude '*.txt' --exclude-dir .git .\n"
     "  trovik-scan -r -L ~/Downloads          follow links to folders\n"
@@ -138,6 +149,84 @@ int writeWhole(std::ostream& to, const std::string& text, std::ostream& err) {
     return toldLost(channel.error(), err) ? NotAllScanned : AllClean;
 }
 
+// Why the options given cannot go together; empty when they can.
+std::string clashingOptions(const Options& options) {
+    const auto count = [](const std::vector<std::string>& words) {
+        return std::count(words.begin(), words.end(), StandardInput);
+    };
+    if (options.paths.empty() && options.filesFrom.empty()) {
+        return "PATH is required, or --files-from FILE";
+    }
+    if (options.nulSeparated && options.filesFrom.empty()) {
+        return "--null works with --files-from only";
+    }
+    if (count(options.paths) + count(options.filesFrom) > 1) {
+        return "standard input (-) can be read only once";
+    }
+    if (options.printNames && (options.json || options.showMatches)) {
+        return std::string("-Z prints names alone, without ") +
+               (options.json ? "--json" : "--show-match");
+    }
+    return {};
+}
+
+// Standard input scanned as one file: its first ScanWindowSize bytes, read as they come.
+Target standardInputTarget(std::istream& in, MatchDetail detail) {
+    std::vector<std::byte> window(ScanWindowSize);
+    errno = 0;
+    in.read(reinterpret_cast<char*>(window.data()), static_cast<std::streamsize>(window.size()));
+    Target target{StandardInputName, {}};
+    if (in.bad()) {
+        target.error = std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+    } else {
+        target.verdict =
+            scanWindow(std::span(window).first(static_cast<std::size_t>(in.gcount())), detail);
+    }
+    return target;
+}
+
+// A list of paths of --files-from, open for reading.
+struct OpenList {
+    std::string name;  // as given
+    std::unique_ptr<std::ifstream> file;
+    std::istream* stream = nullptr;
+    std::optional<PathList> entries;
+};
+
+// Opens a list file; why not, when it cannot be. A folder is asked about first: it opens on Linux
+// and fails only when read, and on Windows it fails to open as if access were denied.
+std::error_code openListFile(const std::filesystem::path& path, std::ifstream& file) {
+    if (std::error_code unknown; std::filesystem::is_directory(path, unknown)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    file.open(path, std::ios::binary);
+    return file.is_open() ? std::error_code() : std::error_code(errno, std::generic_category());
+}
+
+// Opens each list of --files-from; false, once each that cannot be opened is told of.
+bool openLists(const Options& options, const Console& console, std::vector<OpenList>& lists) {
+    const char separator = options.nulSeparated ? '\0' : '\n';
+    bool opened = true;
+    lists.reserve(options.filesFrom.size());
+    for (const std::string& name : options.filesFrom) {
+        OpenList& list = lists.emplace_back();
+        list.name = name;
+        list.stream = &console.in;
+        if (name != StandardInput) {
+            list.file = std::make_unique<std::ifstream>();
+            if (const auto why = openListFile(listFilePath(pathFromArgument(name)), *list.file)) {
+                console.err << ProgramName << ": "
+                            << (console.errIsTerminal ? terminalText(name) : name) << ": "
+                            << why.message() << '\n';
+                opened = false;
+            }
+            list.stream = list.file.get();
+        }
+        list.entries.emplace(*list.stream, separator);
+    }
+    return opened;
+}
+
 // Whether reading on from `in` may wait for its writer (a pipe that has nothing more yet), as
 // far as the system tells; a file read to its end does not wait.
 bool nextLineWaits(std::istream& in) {
@@ -182,10 +271,16 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     app.add_flag("--json", options.json,
                  "One JSON object a line: path, verdict, matches, error (see trovik-scan(1))");
     app.add_option("-f,--files-from", options.filesFrom,
-                   "Scan the paths listed in FILE, one a line; - is standard input")
-        ->type_name("FILE");
+                   "Scan the paths listed in FILE, one a line; - is standard input (repeatable)")
+        ->type_name("FILE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1)
+        ->allow_extra_args(false);
     app.add_flag("-0,--null", options.nulSeparated,
                  "The paths of --files-from end in a NUL byte, as find -print0 writes them");
+    app.add_flag("-Z,--print0", options.printNames,
+                 "Print each name alone, ended by a NUL byte, as find -print0 does: with -i, the "
+                 "stealers' names for xargs -0");
     app.add_option("--exclude", options.walk.excludeFiles,
                    "In a walk, pass over files whose name matches GLOB (repeatable)")
         ->type_name("GLOB")
@@ -203,7 +298,9 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
                  "scanned once");
     app.add_flag("--summary", options.summary,
                  "After the scan, print the counts and the time on standard error");
-    app.add_option("PATH", options.paths, "Files to scan, or folders with -r");
+    app.add_option("PATH", options.paths,
+                   "Files to scan, or folders with -r; - is standard input, shown as " +
+                       std::string(StandardInputName));
 
     // CLI11 takes the arguments after the program name, last first.
     std::vector<std::string> tail;
@@ -233,11 +330,8 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
         return usageError(err, "-j wants a number from 1 to " + std::to_string(MostJobs) +
                                    ", not '" + options.jobsText + "'");
     }
-    if (options.paths.empty() && options.filesFrom.empty()) {
-        return usageError(err, "PATH is required, or --files-from FILE");
-    }
-    if (options.nulSeparated && options.filesFrom.empty()) {
-        return usageError(err, "--null works with --files-from only");
+    if (const std::string clash = clashingOptions(options); !clash.empty()) {
+        return usageError(err, clash);
     }
 #ifdef _WIN32
     // fnmatch and device and inode numbers are POSIX's; Windows has no such walk options yet.
@@ -253,21 +347,21 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     const auto named = [&](const std::string& name) {
         return console.errIsTerminal ? terminalText(name) : name;
     };
-    std::ifstream listFile;
-    std::optional<PathList> list;
-    const char separator = options.nulSeparated ? '\0' : '\n';
-    if (options.filesFrom == "-") {
-        list.emplace(console.in, separator);
-    } else if (!options.filesFrom.empty()) {
-        listFile.open(listFilePath(pathFromArgument(options.filesFrom)), std::ios::binary);
-        if (!listFile) {
-            const std::error_code why(errno, std::generic_category());
-            err << ProgramName << ": " << named(options.filesFrom) << ": " << why.message() << '\n';
-            return NotAllScanned;
-        }
-        list.emplace(listFile, separator);
+    std::vector<OpenList> lists;
+    if (!openLists(options, console, lists)) {
+        return NotAllScanned;
     }
+    const bool detail = options.showMatches || options.json;
 
+    // A verdict's line as the options want it: a name and its verdict, JSON, or the name alone.
+    const auto reportLine = [&](const std::string& shown, const ScanVerdict& verdict) {
+        if (options.printNames) {
+            return shown + '\0';  // the name's very bytes, for xargs -0
+        }
+        return options.json ? jsonLine(shown, verdict)
+                            : textLine(console.outIsTerminal ? terminalText(shown) : shown, verdict,
+                                       options.showMatches);
+    };
     const auto start = std::chrono::steady_clock::now();
     OutputChannel output(out);
     ProgressLine progress(err, console.errIsTerminal && !options.quiet, console.columns, start);
@@ -283,31 +377,38 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
             return emit(std::move(target));
         };
         for (const auto& path : options.paths) {
-            if (!collectTarget(pathFromArgument(path), options.walk, seen, noting)) {
-                return;
-            }
-        }
-        while (list) {
-            if (nextLineWaits(listFile.is_open() ? listFile : console.in) && !settle()) {
-                return;  // the first stealer settled a quiet scan
-            }
-            auto entry = list->next();
-            if (!entry) {
-                return;
-            }
-            // A line that names nothing is reported by its number, and the list goes on.
-            const bool going = entry->error
-                                   ? noting({pathFromArgument(options.filesFrom + ": line " +
-                                                              std::to_string(entry->line)),
-                                             entry->error})
-                                   : collectTarget(entry->path, options.walk, seen, noting);
+            const bool going =
+                path == StandardInput
+                    ? noting(standardInputTarget(console.in, detail ? MatchDetail::EachSignature
+                                                                    : MatchDetail::VerdictOnly))
+                    : collectTarget(pathFromArgument(path), options.walk, seen, noting);
             if (!going) {
                 return;
             }
         }
+        for (OpenList& list : lists) {
+            for (;;) {
+                if (nextLineWaits(*list.stream) && !settle()) {
+                    return;  // the first stealer settled a quiet scan
+                }
+                auto entry = list.entries->next();
+                if (!entry) {
+                    break;
+                }
+                // A line that names nothing is reported by its number, at once (the rest of an
+                // endless line is still to be read past), and the list goes on.
+                const bool going = entry->error
+                                       ? noting({pathFromArgument(list.name + ": line " +
+                                                                  std::to_string(entry->line)),
+                                                 entry->error}) &&
+                                             settle()
+                                       : collectTarget(entry->path, options.walk, seen, noting);
+                if (!going) {
+                    return;
+                }
+            }
+        }
     };
-
-    const bool detail = options.showMatches || options.json;
     bool stealerFound = false;
     bool failure = false;
     scanInOrder(
@@ -334,10 +435,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
                 if (console.sharedTerminal) {
                     progress.erase();
                 }
-                if (!output.write(
-                        options.json ? jsonLine(shown, verdict)
-                                     : textLine(console.outIsTerminal ? terminalText(shown) : shown,
-                                                verdict, options.showMatches))) {
+                if (!output.write(reportLine(shown, verdict))) {
                     return false;  // the report is lost from here on: stop
                 }
                 if (console.sharedTerminal) {
@@ -352,10 +450,12 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     progress.erase();
     output.flush();
 
-    if (list && list->failed()) {
-        err << ProgramName << ": " << named(options.filesFrom)
-            << ": the list could not be read to the end\n";
-        failure = true;
+    for (const OpenList& list : lists) {
+        if (const auto why = list.entries->readError()) {
+            err << ProgramName << ": " << named(list.name)
+                << ": the list could not be read to the end: " << why.message() << '\n';
+            failure = true;
+        }
     }
     bool summaryLost = false;
     if (options.summary) {

@@ -19,8 +19,8 @@ namespace trovik::cli {
 namespace {
 
 ScanVerdict verdictFor(const Target& target, FileService& files, MatchDetail detail) {
-    if (target.error) {
-        return ScanVerdict::unreadable(target.error);
+    if (target.settled()) {
+        return target.settledVerdict();
     }
     return ScanFile(target.path, files, detail).verdict();
 }
@@ -61,7 +61,7 @@ public:
         }
         m_reads.clear();
         for (const Job& job : jobs) {
-            if (!job.target->error) {
+            if (!job.target->settled()) {
                 const std::span window(&m_windows[m_reads.size() * ScanWindowSize], ScanWindowSize);
                 BatchRead read;
                 read.path = &job.target->path;
@@ -72,8 +72,8 @@ public:
         m_reader->read(m_reads);
         auto read = m_reads.begin();
         for (const Job& job : jobs) {
-            if (job.target->error) {
-                *job.verdict = ScanVerdict::unreadable(job.target->error);
+            if (job.target->settled()) {
+                *job.verdict = job.target->settledVerdict();
             } else if (read->readAlone) {
                 *job.verdict = ScanFile(job.target->path, m_files, m_detail).verdict();
                 ++read;

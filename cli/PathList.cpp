@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <limits>
 
 #ifdef _WIN32
 #include "platform/io/SystemPath.h"
@@ -10,6 +13,13 @@
 
 namespace trovik::cli {
 namespace {
+
+#ifdef _WIN32
+// The UTF-8 bytes of the longest path Windows takes: 32767 UTF-16 units, each of up to three.
+constexpr std::size_t LongestEntry = 3 * 32767;
+#else
+constexpr std::size_t LongestEntry = PATH_MAX - 1;  // PATH_MAX counts the closing NUL
+#endif
 
 class ListErrorCategory final : public std::error_category {
 public:
@@ -21,6 +31,8 @@ public:
                 return "not valid UTF-8";
             case ListError::NotUtf16:
                 return "not valid UTF-16";
+            case ListError::TooLong:
+                return "longer than any path the system accepts";
         }
         return "not a valid line";
     }
@@ -115,48 +127,67 @@ void PathList::readByteOrderMark() {
     }
 }
 
-bool PathList::readUtf8(std::string& entry) {
+// The next entry of a UTF-8 list, read in pieces so that only LongestEntry bytes of it are ever
+// kept; false at the end of the list.
+bool PathList::readUtf8(std::string& entry, std::error_code& error) {
     const auto end = std::find(m_pending.begin(), m_pending.end(), m_separator);
     entry.assign(m_pending.begin(), end);
     if (end != m_pending.end()) {
         m_pending.erase(m_pending.begin(), end + 1);
         return true;
     }
-    const bool hadPending = !m_pending.empty();
+    bool any = !m_pending.empty();
     m_pending.clear();
-    std::string rest;
-    if (std::getline(m_in, rest, m_separator)) {
-        entry += rest;
-        return true;
+    std::array<char, 4096> piece{};
+    for (;;) {
+        m_in.getline(piece.data(), piece.size(), m_separator);
+        const auto got = static_cast<std::size_t>(m_in.gcount());
+        // The piece was full before the separator came: the entry goes on.
+        const bool full = m_in.fail() && !m_in.eof() && !m_in.bad() && got == piece.size() - 1;
+        const bool ended = !full && !m_in.eof() && !m_in.bad();  // at the separator, taken
+        any = any || got > 0;
+        const std::size_t kept = ended ? got - 1 : got;
+        if (entry.size() + kept > LongestEntry) {
+            error = ListError::TooLong;
+            m_inLongEntry = !ended;
+            m_in.clear(m_in.rdstate() & ~std::ios::failbit);
+            return true;
+        }
+        entry.append(piece.data(), kept);
+        if (!full) {
+            return any;
+        }
+        m_in.clear();
     }
-    return hadPending;
+}
+
+// One UTF-16LE unit; false at the end of the list, with an error for an odd byte there.
+bool PathList::readUnit(std::uint32_t& unit, std::error_code& error) {
+    const int low = m_in.get();
+    if (low == std::istream::traits_type::eof()) {
+        return false;
+    }
+    const int high = m_in.get();
+    if (high == std::istream::traits_type::eof()) {
+        error = ListError::NotUtf16;
+        return false;
+    }
+    unit = static_cast<std::uint32_t>(low) | (static_cast<std::uint32_t>(high) << 8);
+    return true;
 }
 
 bool PathList::readUtf16(std::string& entry, std::error_code& error) {
-    const auto unit = [&](std::uint32_t& value) {
-        const int low = m_in.get();
-        if (low == std::istream::traits_type::eof()) {
-            return false;
-        }
-        const int high = m_in.get();
-        if (high == std::istream::traits_type::eof()) {
-            error = ListError::NotUtf16;  // an odd byte at the end
-            return false;
-        }
-        value = static_cast<std::uint32_t>(low) | (static_cast<std::uint32_t>(high) << 8);
-        return true;
-    };
     entry.clear();
     std::uint32_t code = 0;
     bool any = false;
-    while (unit(code)) {
+    while (readUnit(code, error)) {
         any = true;
         if (code == static_cast<unsigned char>(m_separator)) {
             return true;
         }
         if (code >= 0xD800 && code <= 0xDBFF) {
             std::uint32_t low = 0;
-            if (!unit(low) || low < 0xDC00 || low > 0xDFFF) {
+            if (!readUnit(low, error) || low < 0xDC00 || low > 0xDFFF) {
                 error = ListError::NotUtf16;
                 if (low == static_cast<unsigned char>(m_separator)) {
                     return true;  // the entry ends here, broken
@@ -168,9 +199,28 @@ bool PathList::readUtf16(std::string& entry, std::error_code& error) {
             error = ListError::NotUtf16;
             continue;
         }
+        if (entry.size() >= LongestEntry) {
+            error = ListError::TooLong;
+            m_inLongEntry = true;
+            return true;
+        }
         appendUtf8(entry, code);
     }
     return any || error;
+}
+
+// Reads on past the separator that ends the entry told of as too long.
+void PathList::passOverRest() {
+    m_inLongEntry = false;
+    if (m_encoding == Encoding::Utf8) {
+        m_in.ignore(std::numeric_limits<std::streamsize>::max(),
+                    std::istream::traits_type::to_int_type(m_separator));
+        return;
+    }
+    std::uint32_t unit = 0;
+    std::error_code ignored;
+    while (readUnit(unit, ignored) && unit != static_cast<unsigned char>(m_separator)) {
+    }
 }
 
 std::optional<ListEntry> PathList::next() {
@@ -179,8 +229,17 @@ std::optional<ListEntry> PathList::next() {
     }
     std::string entry;
     for (;;) {
+        if (m_inLongEntry) {
+            passOverRest();
+        }
         std::error_code error;
-        const bool read = m_encoding == Encoding::Utf16 ? readUtf16(entry, error) : readUtf8(entry);
+        errno = 0;
+        const bool read =
+            m_encoding == Encoding::Utf16 ? readUtf16(entry, error) : readUtf8(entry, error);
+        if (m_in.bad() && !m_readError) {
+            // The stream keeps no reason; the system's, from the read that failed, is still there.
+            m_readError = std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+        }
         if (!read) {
             return std::nullopt;
         }

@@ -2,7 +2,14 @@
 _trovik_scan() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]} word
     local options="-r --recursive -j --jobs -q --quiet --no-messages -i --infected -s --show-match --json
-        -f --files-from -0 --null --exclude --exclude-dir -L --follow --summary --help --version"
+        -f --files-from -0 --null -Z --print0 --exclude --exclude-dir -L --follow --summary -h --help
+        --version"
+    # bash splits "--jobs=4" into "--jobs", "=" and "4": the value is completed as after "--jobs".
+    if [[ $cur == = ]]; then
+        cur=
+    elif [[ $prev == = ]]; then
+        prev=${COMP_WORDS[COMP_CWORD - 2]}
+    fi
     case $prev in
         -j | --jobs)
             mapfile -t COMPREPLY < <(compgen -W "1 2 4 8 16" -- "$cur")

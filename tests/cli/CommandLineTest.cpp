@@ -83,6 +83,8 @@ protected:
         dir.write("list-crlf", "pws\r\nclean\r\n");
         dir.write("list-utf16", utf16(u"\uFEFFpws\r\nclean\r\n"));
         dir.write("list-latin1", "pws\ncaf\xe9\nclean\n");
+        // A line longer than any path, on Linux and on Windows alike.
+        dir.write("list-long", "pws\n" + std::string(100000, 'a') + "\nclean\n");
         dir.write("list-surrogate",
                   utf16(u"\uFEFFpws\n") + std::string("\x00\xD8\n\x00", 4) + utf16(u"clean\n"));
 #ifdef _WIN32
@@ -167,10 +169,9 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"JobsWithoutAValue",
                 {"clean", "-j"},
                 {NotAllScanned, "", "trovik-scan: --jobs wants a value\n" + TryHelp}},
-        CliCase{
-            "FilesFromTwice",
-            {"-f", "a", "-f", "b"},
-            {NotAllScanned, "", "trovik-scan: --files-from can be given only once\n" + TryHelp}},
+        CliCase{"JobsTwice",
+                {"-j", "2", "-j", "3", "clean"},
+                {NotAllScanned, "", "trovik-scan: --jobs can be given only once\n" + TryHelp}},
         CliCase{
             "FlagGivenAValue",
             {"--recursive=no", "clean"},
@@ -184,6 +185,23 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"UnknownOption",
                 {"--frobnicate", "x"},
                 {NotAllScanned, "", "trovik-scan: unknown option '--frobnicate'\n" + TryHelp}},
+        CliCase{"FilesFromEachInTurn",
+                {"-f", "list-crlf", "--files-from=list-utf8", "-f", "list-mark"},
+                {StealerFound, Listed + Listed + Listed, ""}},
+        CliCase{"FilesFromAFolder",
+                {"-f", "list-utf8", "-f", "folder"},
+                {NotAllScanned, "", "trovik-scan: folder: Is a directory\n"}},
+        CliCase{"FilesFromLineLongerThanAnyPath",
+                {"-f", "list-long"},
+                {StealerFound, Listed,
+                 "trovik-scan: list-long: line 2: longer than any path the system accepts\n"}},
+        CliCase{"StandardInputOnce",
+                {"-", "-f", "-"},
+                {NotAllScanned, "",
+                 "trovik-scan: standard input (-) can be read only once\n" + TryHelp}},
+        CliCase{"StealersNamesEndedInNul",
+                {"-i", "--print0", "-f", "list-utf8", "two"},
+                {StealerFound, std::string("two\0pws\0", 8), ""}},
         CliCase{"FilesFromUtf8", {"-f", "list-utf8"}, {StealerFound, Listed, ""}},
         CliCase{"FilesFromUtf8WithMark", {"-f", "list-mark"}, {StealerFound, Listed, ""}},
         CliCase{"FilesFromCrlf", {"-f", "list-crlf"}, {StealerFound, Listed, ""}},
@@ -274,6 +292,14 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"FilesFromNulSeparatedAfterThePathsNamed",
                 {"-0", "-f", "nul-list", "clean"},
                 {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nfolder/inside: CLEAN\n", ""}},
+        CliCase{"NamesEndedInNul",
+                {"-r", "-Z", "tree", "missing"},
+                {StealerFound, std::string("tree/a.txt\0tree/b.exe\0tree/skip/c\0tree/sub/d\0", 45),
+                 Missing}},
+        CliCase{
+            "NamesEndedInNulAreNotJson",
+            {"-Z", "--json", "clean"},
+            {NotAllScanned, "", "trovik-scan: -Z prints names alone, without --json\n" + TryHelp}},
         CliCase{"FilesFromMissing",
                 {"--files-from", "nolist"},
                 {NotAllScanned, "", "trovik-scan: nolist: No such file or directory\n"}},
@@ -468,6 +494,63 @@ TEST_F(CommandLineTest, ProgramReadsAUtf16ListOnStandardInput) {
         {utf8String(test::siblingProgram(TROVIK_SCAN_PROGRAM).u8string()), "-f", "-"}, dir.path(),
         std::chrono::minutes(1), list);
     EXPECT_EQ(result.out, "b\xC4\x9A.exe: PASSWORD STEALER\nclean: CLEAN\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.status, StealerFound);
+}
+
+// "-" is standard input, scanned as one file in its place among the paths: its first 32000 bytes,
+// read as they come, and no more, so that a signature past them is not seen.
+TEST_F(CommandLineTest, DashScansStandardInputInItsPlace) {
+    dir.write("pws", "SEXSTORY");
+    dir.write("clean", "x");
+    const struct {
+        std::string input;
+        std::vector<std::string> arguments;
+        Outcome expected;
+    } rows[] = {
+        {"..sexstory..",
+         {"clean", "-", "pws"},
+         {StealerFound, "clean: CLEAN\n(standard input): PASSWORD STEALER\npws: PASSWORD STEALER\n",
+          ""}},
+        {"", {"-"}, {AllClean, "(standard input): CLEAN\n", ""}},
+        {filler(40000, "SEXSTORY", 31992),
+         {"-"},
+         {StealerFound, "(standard input): PASSWORD STEALER\n", ""}},
+        {filler(40000, "SEXSTORY", 31993), {"-"}, {AllClean, "(standard input): CLEAN\n", ""}},
+        {"x change your password",
+         {"--json", "-"},
+         {StealerFound,
+          R"j({"path":"(standard input)","verdict":"stealer","matches":[{"signature":"Change Your Password","offset":2}]})j"
+          "\n",
+          ""}},
+    };
+    for (const auto& row : rows) {
+        std::istringstream in(row.input);
+        std::ostringstream out;
+        std::ostringstream err;
+        auto arguments = row.arguments;
+        arguments.insert(arguments.begin(), "trovik-scan");
+        const auto previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        const int status = runCommandLine(arguments, Console{in, out, err}, systemFileService());
+        std::filesystem::current_path(previous);
+        EXPECT_EQ(out.str(), row.expected.out) << row.input.size();
+        EXPECT_EQ(err.str(), row.expected.err) << row.input.size();
+        EXPECT_EQ(status, row.expected.status) << row.input.size();
+        in.clear();
+        EXPECT_EQ(static_cast<std::size_t>(in.tellg()),
+                  std::min<std::size_t>(row.input.size(), 32000));
+    }
+}
+
+// Standard input as the real program gets it: bytes, whatever they are (no text mode on Windows).
+TEST_F(CommandLineTest, ProgramScansStandardInputAsBytes) {
+    dir.write("clean", "x");
+    const auto input = dir.write("input", std::string("\x1a\r\n\0SeXsToRy", 12));
+    const auto result = test::runProgram(
+        {utf8String(test::siblingProgram(TROVIK_SCAN_PROGRAM).u8string()), "clean", "-"},
+        dir.path(), std::chrono::minutes(1), input);
+    EXPECT_EQ(result.out, "clean: CLEAN\n(standard input): PASSWORD STEALER\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, StealerFound);
 }

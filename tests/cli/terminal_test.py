@@ -179,10 +179,43 @@ class TrovikScan(unittest.TestCase):
     def test_bash_completion_offers_every_option_and_their_values(self):
         helped = subprocess.run([PROGRAM, "--help"], capture_output=True, text=True).stdout
         self.assertEqual(sorted(self.complete("--")),
-                         sorted(set(re.findall(r"(?<![\w-])--[a-z][a-z-]+", helped))))
+                         sorted(set(re.findall(r"(?<![\w-])--[a-z][a-z0-9-]+", helped))))
         self.assertEqual(self.complete("-j", ""), ["1", "2", "4", "8", "16"])
         self.assertEqual(self.complete("cl"), ["clean"])
         self.assertEqual(self.complete("--", "-"), [])
+        # bash hands "--jobs=1" over as three words.
+        self.assertEqual(self.complete("--jobs", "="), ["1", "2", "4", "8", "16"])
+        self.assertEqual(self.complete("--jobs", "=", "1"), ["1", "16"])
+        self.assertEqual(self.complete("--files-from", "=", "cl"), ["clean"])
+        self.assertEqual(self.complete("--exclude", "="), [])
+        listed = helped.split("Options:", 1)[1].split("Examples:", 1)[0]
+        shorts = set(re.findall(r"(?<![\w-])-[a-zA-Z0-9](?![\w-])", listed))
+        self.assertIn("-Z", shorts)
+        self.assertEqual(shorts - set(self.complete("-")), set())
+
+    def test_a_list_line_without_end_is_told_of_at_once_and_never_kept(self):
+        scan = subprocess.Popen([PROGRAM, "-f", "/dev/zero"], stderr=subprocess.PIPE)
+        self.addCleanup(scan.stderr.close)
+        self.addCleanup(scan.wait)
+        self.addCleanup(scan.kill)
+        told = b""
+        deadline = time.monotonic() + 60
+        while b"\n" not in told and time.monotonic() < deadline:
+            if select.select([scan.stderr], [], [], 0.05)[0]:
+                told += os.read(scan.stderr.fileno(), 4096)
+        self.assertEqual(told, b"trovik-scan: /dev/zero: line 1: "
+                               b"longer than any path the system accepts\n")
+        # It reads on past the line: over a hundred megabytes by now, none of them kept.
+        with open(f"/proc/{scan.pid}/io") as io:
+            read_at_first = int(re.search(r"rchar: (\d+)", io.read())[1])
+        while time.monotonic() < deadline:
+            with open(f"/proc/{scan.pid}/io") as io:
+                if int(re.search(r"rchar: (\d+)", io.read())[1]) > read_at_first + 100_000_000:
+                    break
+            time.sleep(0.05)
+        with open(f"/proc/{scan.pid}/status") as status:
+            resident_kb = int(re.search(r"VmRSS:\s+(\d+) kB", status.read())[1])
+        self.assertLess(resident_kb, 64 * 1024)
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 import os, re, shutil, subprocess, sys, tempfile, unittest  # noqa: E401
 
 PROGRAM, PAGE = (os.path.abspath(sys.argv.pop(1)) for _ in range(2))
+XARGS_EXAMPLE = "trovik-scan -r -i -Z ~/Downloads | xargs -0 ls -l"
 JQ_EXAMPLE = """trovik-scan --json -r ~/Downloads | jq -r 'select(.verdict == "stealer") | .path'"""
 
 
@@ -26,9 +27,10 @@ class ManualExamples(unittest.TestCase):
     def test_each_example_is_a_whole_command(self):
         self.assertGreaterEqual(len(self.examples), 15)
         for example in self.examples:
-            self.assertRegex(example, r"^(trovik-scan|find|if) [ -~]*$")
+            self.assertRegex(example, r"^(trovik-scan|find|if|curl) [ -~]*$")
             subprocess.run(["bash", "-n", "-c", example], check=True)
         self.assertIn(JQ_EXAMPLE, self.examples)
+        self.assertIn(XARGS_EXAMPLE, self.examples)
 
     def test_examples_run_as_rendered(self):
         with tempfile.TemporaryDirectory() as home:
@@ -45,6 +47,12 @@ class ManualExamples(unittest.TestCase):
                 done = subprocess.run(["bash", "-c", example], cwd=home, capture_output=True,
                                       text=True, env={**os.environ, "HOME": home, "PATH": path})
                 self.assertEqual((done.stdout, done.stderr), (expected, ""), example)
+            # The names that -Z hands to xargs -0 are the stealers' alone.
+            listed = subprocess.run(["bash", "-c", XARGS_EXAMPLE], cwd=home, capture_output=True,
+                                    text=True, env={**os.environ, "HOME": home, "PATH": path})
+            self.assertEqual(listed.stdout.count("\n"), 1, listed.stdout)
+            self.assertRegex(listed.stdout, r" /.*/Downloads/pws\.exe\n$")
+            self.assertEqual(listed.stderr, "")
 
 
 if __name__ == "__main__":
