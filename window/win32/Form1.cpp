@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/io/FileErrors.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32VolumeService.h"
 #include "scan/ScanCommand.h"
@@ -128,6 +129,10 @@ Form1::Form1(Win32FormServices services)
                           primary.left + (primary.right - primary.left - width) / 2,
                           primary.top + (primary.bottom - primary.top - height) / 2, width, height,
                           nullptr, nullptr, instance, this);
+    if (m_window == nullptr) {
+        m_windowError = {static_cast<int>(::GetLastError()), windowsErrorCategory()};
+        return;
+    }
     createFonts();
     createControls();
     fillDrives();

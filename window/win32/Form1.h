@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/MessageBoxService.h"
@@ -54,7 +55,9 @@ public:
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
+    // The window; null when the system would not make it, for the reason `windowError` gives.
     [[nodiscard]] HWND hWnd() const { return m_window; }
+    [[nodiscard]] std::error_code windowError() const { return m_windowError; }
     // Shows the window, with the drive list in focus.
     void show();
 
@@ -103,6 +106,7 @@ private:
     Win32FormServices m_services;
     VolumeFolders m_volumeFolders;
     HWND m_window = nullptr;
+    std::error_code m_windowError;
     int m_dpi = 96;
     HFONT m_listFont = nullptr;
     HFONT m_captionFont = nullptr;

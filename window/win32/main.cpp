@@ -18,6 +18,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::error_code ignored;
     Form1 form({messages, systemFileService(), volumes, screens, move, [] { ::ExitProcess(0); },
                 std::filesystem::current_path(ignored)});
+    if (form.hWnd() == nullptr) {
+        // Nothing could be shown: say so, rather than wait on in the background unseen.
+        messages.show("The window could not be opened!\r\r" + form.windowError().message(),
+                      MessageIcon::Critical);
+        return 1;
+    }
     form.Form_Load();
     messages.setOwner(form.hWnd());
     form.show();

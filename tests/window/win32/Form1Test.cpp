@@ -62,10 +62,19 @@ protected:
         makeForm(systemFileService());
     }
 
+    // The form, shown. Under a heavily loaded wine the system has been seen to refuse a window
+    // now and then; a form without one is made again, a few times, before the test fails on it.
     void makeForm(FileService& files) {
-        form.reset();
-        form.emplace(Win32FormServices{messages, files, volumes, screen, move, [this] { ++ends; },
-                                       folder.path()});
+        for (int tries = 3; tries > 0; --tries) {
+            form.reset();
+            form.emplace(Win32FormServices{messages, files, volumes, screen, move,
+                                           [this] { ++ends; }, folder.path()});
+            if (form->hWnd() != nullptr) {
+                break;
+            }
+            ::Sleep(500);
+        }
+        ASSERT_NE(form->hWnd(), nullptr) << form->windowError().message();
         form->show();
     }
 
