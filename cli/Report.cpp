@@ -36,17 +36,65 @@ struct Character {
 };
 
 #ifdef _WIN32
-// Names come from UTF-16 and are valid UTF-8; each character is taken as one column.
-Character characterAt(std::string_view text) {
+// The code point of the UTF-8 character `text` begins with, and its length; none for a byte that
+// does not begin a well-formed one.
+std::optional<std::pair<char32_t, std::size_t>> decodeUtf8(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text.front());
-    if (lead < 0x20 || lead == 0x7F) {
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || length > text.size()) {
+        return std::nullopt;
+    }
+    char32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    static constexpr char32_t Least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < Least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return std::pair{code, length};
+}
+
+// The columns a console gives a printable character, by the system's own character types: none
+// for a combining mark, two for a wide one (ideographs, kana, Hangul, full-width forms, and the
+// pictographs past the first plane), one for the rest.
+std::size_t consoleColumns(char32_t code) {
+    if (code >= 0x10000) {
+        return (code >= 0x1F300 && code <= 0x1FAFF) || (code >= 0x20000 && code <= 0x3FFFD) ? 2 : 1;
+    }
+    const auto unit = static_cast<wchar_t>(code);
+    WORD types = 0;
+    ::GetStringTypeW(CT_CTYPE3, &unit, 1, &types);
+    if ((types & C3_NONSPACING) != 0) {
+        return 0;
+    }
+    const bool hangul = (code >= 0x1100 && code <= 0x115F) || (code >= 0xAC00 && code <= 0xD7A3);
+    const bool wide = (types & (C3_FULLWIDTH | C3_IDEOGRAPH)) != 0 ||
+                      ((types & (C3_KATAKANA | C3_HIRAGANA)) != 0 && (types & C3_HALFWIDTH) == 0);
+    return wide || hangul ? 2 : 1;
+}
+
+// As the C library tells it elsewhere: control characters (C0, DEL, C1) and bytes that are not
+// well-formed UTF-8 are not printable.
+Character characterAt(std::string_view text) {
+    const auto decoded = decodeUtf8(text);
+    if (!decoded) {
         return {text.substr(0, 1), std::nullopt};
     }
-    std::size_t length = 1;
-    while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) {
-        ++length;
+    const auto [code, length] = *decoded;
+    if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+        return {text.substr(0, length), std::nullopt};
     }
-    return {text.substr(0, length), 1};
+    return {text.substr(0, length), consoleColumns(code)};
 }
 #else
 // The C library's UTF-8 and character widths, whatever the user's locale: this thread takes

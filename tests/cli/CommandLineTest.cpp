@@ -337,22 +337,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {AllClean, "clean: CLEAN\n", ""}}),
     [](const auto& row) { return std::string(row.param.name); });
 
-// A name as a terminal is shown it, and the columns it then takes, whatever the user's locale.
-TEST(TerminalText, EscapesWhatIsNotPrintableAndCountsColumns) {
-    struct Row {
-        std::string name;
-        std::string shown;
-        std::size_t columns;
-    };
-    for (const auto& [name, shown, columns] : std::vector<Row>{
-             {"a\\b c\t", "a\\\\b c\\t", 8},
-             {"csi\xc2\x9b del\x7f", "csi\\302\\233 del\\177", 19},
-             {"bad\xff cut\xe5\x90", "bad\\377 cut\\345\\220", 19},
-             {"e\xcc\x81 \xe5\x90\x8d\xe5\x89\x8d", "e\xcc\x81 \xe5\x90\x8d\xe5\x89\x8d", 6}}) {
-        EXPECT_EQ(terminalText(name), shown);
-        EXPECT_EQ(displayWidth(terminalText(name)), columns) << shown;
-    }
-}
 #endif
 
 // A path from the root of the current drive, as it is written on both systems.
@@ -462,6 +446,26 @@ TEST_F(CommandLineTest, OrderDoesNotDependOnTheNumberOfThreads) {
         const auto parallel = run({"-r", "-j", jobs, "many"});
         EXPECT_EQ(parallel.out, single.out) << "-j " << jobs;
         EXPECT_EQ(parallel.status, StealerFound);
+    }
+}
+
+// A name as a terminal is shown it, and the columns it then takes, whatever the user's locale.
+TEST(TerminalText, EscapesWhatIsNotPrintableAndCountsColumns) {
+    struct Row {
+        std::string name;
+        std::string shown;
+        std::size_t columns;
+    };
+    for (const auto& [name, shown, columns] : std::vector<Row>{
+             {"a\\b c\t", "a\\\\b c\\t", 8},
+             {"csi\xc2\x9b del\x7f", "csi\\302\\233 del\\177", 19},
+             {"bad\xff cut\xe5\x90", "bad\\377 cut\\345\\220", 19},
+             {"e\xcc\x81 \xe5\x90\x8d\xe5\x89\x8d", "e\xcc\x81 \xe5\x90\x8d\xe5\x89\x8d", 6},
+             // Hangul, a full-width A, a half-width katakana and an emoji.
+             {"\xed\x95\x9c\xef\xbc\xa1\xef\xbd\xb6\xf0\x9f\x98\x80",
+              "\xed\x95\x9c\xef\xbc\xa1\xef\xbd\xb6\xf0\x9f\x98\x80", 7}}) {
+        EXPECT_EQ(terminalText(name), shown);
+        EXPECT_EQ(displayWidth(terminalText(name)), columns) << shown;
     }
 }
 
