@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/io/OpenRule.h"
+
 namespace trovik {
 
 Result<FileHandle> FileHandle::open(FileService& service,
@@ -37,28 +39,18 @@ void FileHandle::reset() noexcept {
 }
 
 Result<std::size_t> FileHandle::readFromStart(std::span<std::byte> into) noexcept {
-    const std::uint64_t reported = m_file.reportedSize;
     std::size_t received = 0;
-    bool inOneRead = true;
     while (received < into.size()) {
-        const std::size_t asked = into.size() - received;
         auto got = m_service->read(m_file.handle, into.subspan(received));
         if (!got) {
             return got.error();
         }
-        if (got.value() == 0) {
-            break;
-        }
+        const bool first = received == 0;
         received += got.value();
-        // The reported length spares the read that would only find the end, and only when the
-        // first read brought exactly that length, fewer bytes than asked: a local file read whole.
-        // A file that arrives in pieces (a file system that reads short) or brings more than was
-        // reported (it grew) is read on until a read finds the end, so the length never decides
-        // what is scanned. A length of 0 says nothing (files in /proc report it and have content).
-        if (inOneRead && reported != 0 && received == reported && received < asked) {
+        if (got.value() == 0 ||
+            (first && firstReadSettles(received, into.size(), m_file.reportedSize))) {
             break;
         }
-        inOneRead = false;
     }
     return received;
 }

@@ -4,12 +4,8 @@
 
 #include <cerrno>
 
-#ifndef O_NOATIME
-#define O_NOATIME 0
-#endif
-
-#include "platform/io/FileErrors.h"
 #include "platform/io/FileService.h"
+#include "platform/io/OpenRule.h"
 
 namespace trovik {
 namespace {
@@ -21,28 +17,22 @@ std::error_code lastError() noexcept {
 class PosixFileService final : public FileService {
 public:
     Result<OpenedFile> open(const std::filesystem::path& path) noexcept override {
-        // Read-only; non-blocking so that a FIFO without a writer cannot hang the open; no
-        // controlling terminal; never inherited by a child. O_NOATIME keeps the scan from
-        // touching the access time where the system lets us (we own the file, or are root).
-        constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-        int fd = ::open(path.c_str(), flags | O_NOATIME);
-        if (fd < 0 && errno == EPERM) {
-            fd = ::open(path.c_str(), flags);
+        int fd = ::open(path.c_str(), FirstOpenFlags);
+        if (fd < 0 && retryWithoutNoAccessTime(errno)) {
+            fd = ::open(path.c_str(), ScanOpenFlags);
         }
         if (fd < 0) {
             return lastError();
         }
-
         struct stat status {};
         if (::fstat(fd, &status) != 0) {
             const auto error = lastError();
             ::close(fd);
             return error;
         }
-        if (!S_ISREG(status.st_mode)) {
+        if (const auto refused = kindRefusal(status.st_mode)) {
             ::close(fd);
-            return S_ISDIR(status.st_mode) ? std::error_code(EISDIR, std::system_category())
-                                           : make_error_code(FileError::NotRegularFile);
+            return refused;
         }
         return OpenedFile{fd, static_cast<std::uint64_t>(status.st_size)};
     }

@@ -11,7 +11,7 @@
 #include <new>
 
 #include "platform/io/BatchReader.h"
-#include "platform/io/FileErrors.h"
+#include "platform/io/OpenRule.h"
 
 namespace trovik {
 namespace {
@@ -22,10 +22,6 @@ constexpr std::size_t MostFiles = 32;
 constexpr unsigned RingEntries = 128;
 // Descriptors left to the rest of the program (the standard streams, the folder being listed).
 constexpr std::size_t KeptDescriptors = 16;
-
-// As the file service opens: read-only, never waiting on the open, no controlling terminal, never
-// inherited; O_NOATIME where the system lets us.
-constexpr int OpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 enum class Step : std::uint64_t { Open, Read, Close };
 
@@ -95,16 +91,16 @@ private:
     bool openAll(std::span<BatchRead> files, std::span<FileState> state) noexcept {
         std::size_t queued = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
-            queued += queueOpen(*files[i].path, OpenFlags | O_NOATIME, i);
+            queued += queueOpen(*files[i].path, FirstOpenFlags, i);
         }
         if (!run(state, queued)) {
             return false;
         }
-        // O_NOATIME is refused for files of other owners: those are opened again without it.
+        // Opened again as the file service opens them again.
         queued = 0;
         for (std::size_t i = 0; i < files.size(); ++i) {
-            if (state[i].opened == -EPERM) {
-                queued += queueOpen(*files[i].path, OpenFlags, i);
+            if (state[i].opened < 0 && retryWithoutNoAccessTime(-state[i].opened)) {
+                queued += queueOpen(*files[i].path, ScanOpenFlags, i);
             }
         }
         if (!run(state, queued)) {
@@ -138,9 +134,8 @@ private:
             struct statx status {};
             if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE, &status) != 0) {
                 file.error = systemError(errno);
-            } else if (!S_ISREG(status.stx_mode)) {
-                file.error = S_ISDIR(status.stx_mode) ? systemError(EISDIR)
-                                                      : make_error_code(FileError::NotRegularFile);
+            } else if (const auto refused = kindRefusal(status.stx_mode)) {
+                file.error = refused;
             } else {
                 state[i].length = status.stx_size;
                 io_uring_sqe* sqe = io_uring_get_sqe(&m_ring);
@@ -166,19 +161,16 @@ private:
         return true;
     }
 
-    // What the read gave: the window, the system's reason, or a file to read on alone. As the
-    // file service reads, the reported length spares the read that would only find the end when
-    // the read brought exactly that length; a file that arrives short of it or beyond it (it
-    // changed, or a file system reads short, or it reports no length, as files in /proc do) is
-    // read on until a read finds the end.
+    // What the read gave: the window, the system's reason, or, when the one read does not settle
+    // the file by the file service's rule, a file to read on alone.
     void settle(BatchRead& file, const FileState& state) noexcept {
         const int got = state.read;
         if (refusedByTheRing(got)) {
             file.readAlone = true;
         } else if (got < 0) {
             file.error = systemError(-got);
-        } else if (static_cast<std::size_t>(got) == file.window.size() || got == 0 ||
-                   (state.length != 0 && static_cast<std::uint64_t>(got) == state.length)) {
+        } else if (firstReadSettles(static_cast<std::size_t>(got), file.window.size(),
+                                    state.length)) {
             file.received = static_cast<std::size_t>(got);
         } else {
             file.readAlone = true;
