@@ -5,20 +5,22 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <span>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 #include "Version.h"
-#include "cli/ParallelScan.h"
 #include "cli/PathList.h"
 #include "cli/Report.h"
 #include "cli/Targets.h"
 #include "scan/ScanFile.h"
+#include "scan/ScanPipeline.h"
 #include "scan/SignatureMatcher.h"
 
 namespace trovik::cli {
@@ -236,7 +238,7 @@ bool nextLineWaits(std::istream& in) {
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
-                   FileService& files) {
+                   FileService& files, const BatchReaders& readers) {
     std::ostream& out = console.out;
     std::ostream& err = console.err;
     CLI::App app{
@@ -412,7 +414,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     bool stealerFound = false;
     bool failure = false;
     scanInOrder(
-        source, options.jobs, files,
+        source, options.jobs, files, readers,
         [&](const Target& target, const ScanVerdict& verdict) {
             const bool unreadable = verdict.kind == ScanVerdict::Kind::Unreadable;
             const bool stealer = verdict.kind == ScanVerdict::Kind::PasswordStealer;
@@ -472,9 +474,18 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     return failure ? NotAllScanned : AllClean;
 }
 
-int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                   FileService& files) {
-    return runCommandLine(arguments, Console{std::cin, out, err}, files);
+BatchReaders systemBatchReaders() {
+    const char* choice = std::getenv("TROVIK_SCAN_IO");
+    if (choice != nullptr && std::string_view(choice) == "single") {
+        return {};
+    }
+    return [](unsigned readers) { return makeSystemBatchReader(readers); };
+}
+
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
+                   std::ostream& err) {
+    return runCommandLine(arguments, Console{std::cin, out, err}, systemFileService(),
+                          systemBatchReaders());
 }
 
 }  // namespace trovik::cli

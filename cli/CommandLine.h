@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/io/FileService.h"
+#include "scan/ScanPipeline.h"
 
 namespace trovik::cli {
 
@@ -30,12 +31,17 @@ struct Console {
 };
 
 // Runs trovik-scan with `arguments` (the program name first) and returns the exit status.
-// Verdicts go to `out`, one line a file; paths that cannot be scanned, to `err`.
+// Verdicts go to `out`, one line a file; paths that cannot be scanned, to `err`. Files are read
+// through `files`, in batches where `readers` gives a reader.
 int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
-                   FileService& files);
+                   FileService& files, const BatchReaders& readers);
 
-// As above, with standard input as the list and no progress line.
-int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                   FileService& files);
+// The batch readers of the system's that trovik-scan reads its files with: io_uring where the
+// system offers it, unless TROVIK_SCAN_IO=single asks for every file to be read on its own.
+BatchReaders systemBatchReaders();
+
+// trovik-scan on the system's files, read as above, with standard input as the list and no
+// progress line.
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace trovik::cli

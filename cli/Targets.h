@@ -3,35 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <set>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
-#include "scan/ScanVerdict.h"
+#include "scan/ScanPipeline.h"
 
 namespace trovik::cli {
-
-// One line of the report: a file to scan, a path that could not be scanned at all, or what was
-// scanned already by whoever named it (standard input, which can be read only once).
-struct Target {
-    std::filesystem::path path;
-    std::error_code error;  // set when the path was refused before any scan
-    std::optional<ScanVerdict> verdict = std::nullopt;  // set when scanned already
-
-    // Whether the verdict is known without reading the path.
-    [[nodiscard]] bool settled() const { return error || verdict; }
-    // That verdict.
-    [[nodiscard]] ScanVerdict settledVerdict() const {
-        return verdict ? *verdict : ScanVerdict::unreadable(error);
-    }
-};
-
-// Takes each target as soon as it is known; returning false stops the walk.
-using TargetSink = std::function<bool(Target&&)>;
 
 // How folders are walked.
 struct WalkOptions {

@@ -23,8 +23,10 @@ trovik::cli::Console standardConsole() {
 // abort with another status.
 int guarded(const std::vector<std::string>& arguments) {
     try {
+        // The system's files, read in batches where the system allows it.
         return trovik::cli::runCommandLine(arguments, standardConsole(),
-                                           trovik::systemFileService());
+                                           trovik::systemFileService(),
+                                           trovik::cli::systemBatchReaders());
     } catch (const std::exception& failure) {
         std::cerr << "trovik-scan: " << failure.what() << '\n';
     } catch (...) {

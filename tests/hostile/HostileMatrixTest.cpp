@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
-#include "cli/ParallelScan.h"
 #include "hostile/HostileFiles.h"
 #include "scan/ScanFile.h"
+#include "scan/ScanPipeline.h"
 #include "support/HangBound.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -71,7 +71,7 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     std::ostringstream out;
     std::ostringstream err;
     const auto start = std::chrono::steady_clock::now();
-    const int status = cli::runCommandLine(arguments, out, err, systemFileService());
+    const int status = cli::runCommandLine(arguments, out, err);
     EXPECT_LT(std::chrono::steady_clock::now() - start, HangBound);
     const std::string t = tree.native() + "/";
     EXPECT_EQ(out.str(), t + "-rf: CLEAN\n" + t + "b/1.txt: CLEAN\n" + t +
@@ -151,8 +151,8 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
     for (const unsigned threads : {1u, 2u}) {
         std::string reported;
         const auto start = std::chrono::steady_clock::now();
-        cli::scanInOrder(
-            [&](const cli::TargetSink& emit, const cli::Settle&) {
+        scanInOrder(
+            [&](const TargetSink& emit, const Settle&) {
                 for (const auto& [name, change] : changes) {
                     const fs::path path = dir.write(std::to_string(threads) + "/" + name, "x");
                     fs::remove(path);
@@ -160,8 +160,8 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
                     emit({path, {}});
                 }
             },
-            threads, systemFileService(),
-            [&](const cli::Target& target, const ScanVerdict& verdict) {
+            threads, systemFileService(), cli::systemBatchReaders(),
+            [&](const Target& target, const ScanVerdict& verdict) {
                 reported += target.path.filename().native() + ": " +
                             (verdict.error ? verdict.error.message() : "scanned") + "\n";
                 return true;

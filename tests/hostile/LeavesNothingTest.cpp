@@ -64,8 +64,7 @@ TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
         }
         if (i % 500 == 0) {
             std::ostringstream out;
-            ASSERT_EQ(cli::runCommandLine(arguments, out, out, systemFileService()),
-                      cli::StealerFound);
+            ASSERT_EQ(cli::runCommandLine(arguments, out, out), cli::StealerFound);
         }
     }
     EXPECT_EQ(test::openDescriptorCount(), before);
@@ -128,8 +127,7 @@ TEST(NothingWritten, ScansOpenReadOnlyAndChangeNothing) {
     EXPECT_NE(flags & O_NOATIME, 0);
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(cli::runCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err,
-                                  systemFileService()),
+    EXPECT_EQ(cli::runCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err),
               cli::StealerFound);
 
     for (const auto& [path, before] : stamps) {

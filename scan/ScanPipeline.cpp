@@ -1,21 +1,16 @@
-#include "cli/ParallelScan.h"
+#include "scan/ScanPipeline.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
 
-#include "platform/io/BatchReader.h"
-#include "scan/ScanFile.h"
-
-namespace trovik::cli {
+namespace trovik {
 namespace {
 
 ScanVerdict verdictFor(const Target& target, FileService& files, MatchDetail detail) {
@@ -32,15 +27,15 @@ struct Job {
     std::atomic<bool>* scanned = nullptr;  // set once the verdict is there, when in a queue
 };
 
-// Scans targets on one thread: many at once through the system's batch reader when there is one
-// and the files are the system's, otherwise one by one through the file service.
+// Scans targets on one thread: many at once through a batch reader when it has one, otherwise
+// one by one through the file service.
 class Scanner {
 public:
-    // `batched`: the number of scanners that read in batches at once, or 0.
-    Scanner(FileService& files, unsigned batched, MatchDetail detail)
+    // `scanners`: the number of scanners at work at once, each with a reader of its own.
+    Scanner(FileService& files, const BatchReaders& readers, unsigned scanners, MatchDetail detail)
         : m_files(files), m_detail(detail) {
-        if (batched > 0) {
-            m_reader = makeSystemBatchReader(batched);
+        if (readers) {
+            m_reader = readers(scanners);
         }
         if (m_reader) {
             m_windows =
@@ -94,14 +89,6 @@ private:
     std::unique_ptr<std::byte[]> m_windows;
     std::vector<BatchRead> m_reads;
 };
-
-// Batched reads go around the file service, so they are used only where it is the system's own.
-// TROVIK_SCAN_IO=single keeps every read on the file service (the tests run both ways).
-bool batchedReads(FileService& files) {
-    const char* choice = std::getenv("TROVIK_SCAN_IO");
-    return &files == &systemFileService() &&
-           (choice == nullptr || std::string_view(choice) != "single");
-}
 
 // The targets between the walk and the report, in order. The walk appends them; any thread takes
 // the next one to scan and marks it scanned; the reporting thread removes them from the front once
@@ -200,50 +187,46 @@ private:
     bool m_stopped = false;
 };
 
-}  // namespace
-
-void scanInOrder(const TargetSource& source, unsigned threads, FileService& files,
-                 const VerdictSink& sink, MatchDetail detail) {
-    // The scanners that read in batches at once: one a thread.
-    const unsigned batched = batchedReads(files) ? std::max(threads, 1u) : 0;
-    if (threads <= 1) {
-        // Targets are gathered into batches as the walk gives them, and reported batch by batch.
-        Scanner scanner(files, batched, detail);
-        std::vector<Target> targets;
-        std::vector<ScanVerdict> verdicts;
-        std::vector<Job> jobs;
-        bool going = true;
-        const auto scanGathered = [&] {
-            verdicts.resize(targets.size());
-            jobs.clear();
-            for (std::size_t i = 0; i < targets.size(); ++i) {
-                jobs.push_back({&targets[i], &verdicts[i]});
-            }
-            scanner.scan(jobs);
-            for (std::size_t i = 0; i < targets.size() && going; ++i) {
-                going = sink(targets[i], verdicts[i]);
-            }
-            targets.clear();
-        };
-        const Settle settle = [&] {
-            if (going) {
+// One thread: targets are gathered into batches as the source gives them, and reported batch by
+// batch.
+void scanOnThisThread(const TargetSource& source, Scanner& scanner, const VerdictSink& sink) {
+    std::vector<Target> targets;
+    std::vector<ScanVerdict> verdicts;
+    std::vector<Job> jobs;
+    bool going = true;
+    const auto scanGathered = [&] {
+        verdicts.resize(targets.size());
+        jobs.clear();
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            jobs.push_back({&targets[i], &verdicts[i]});
+        }
+        scanner.scan(jobs);
+        for (std::size_t i = 0; i < targets.size() && going; ++i) {
+            going = sink(targets[i], verdicts[i]);
+        }
+        targets.clear();
+    };
+    const Settle settle = [&] {
+        if (going) {
+            scanGathered();
+        }
+        return going;
+    };
+    source(
+        [&](Target&& target) {
+            targets.push_back(std::move(target));
+            if (targets.size() == scanner.capacity()) {
                 scanGathered();
             }
             return going;
-        };
-        source(
-            [&](Target&& target) {
-                targets.push_back(std::move(target));
-                if (targets.size() == scanner.capacity()) {
-                    scanGathered();
-                }
-                return going;
-            },
-            settle);
-        settle();
-        return;
-    }
+        },
+        settle);
+    settle();
+}
 
+// Many threads: this one walks and scans beside the helpers.
+void scanOnThreads(const TargetSource& source, unsigned threads, FileService& files,
+                   const BatchReaders& readers, const VerdictSink& sink, MatchDetail detail) {
     // This thread walks and scans beside the helpers; between two steps of its own it reports the
     // scanned targets at the front, so that it seldom has to wait for one.
     ScanQueue queue;
@@ -271,7 +254,7 @@ void scanInOrder(const TargetSource& source, unsigned threads, FileService& file
         try {
             // Each helper has a scanner, and so a batch reader, of its own.
             pool.emplace_back([&] {
-                Scanner scanner(files, batched, detail);
+                Scanner scanner(files, readers, threads, detail);
                 std::vector<Job> jobs;
                 for (queue.take(true, scanner.capacity(), jobs); !jobs.empty();
                      queue.take(true, scanner.capacity(), jobs)) {
@@ -286,7 +269,7 @@ void scanInOrder(const TargetSource& source, unsigned threads, FileService& file
     // The walk keeps only a few targets ahead of the scans: beyond those, this thread scans
     // what it adds. That bounds what the walk holds, and a target is scanned while its path is
     // still in the cache.
-    Scanner scanner(files, batched, detail);
+    Scanner scanner(files, readers, threads, detail);
     std::vector<Job> jobs;
     const std::size_t ahead = 64 * static_cast<std::size_t>(threads);
     // Scans what no helper has taken, and reports everything handed over.
@@ -321,4 +304,16 @@ void scanInOrder(const TargetSource& source, unsigned threads, FileService& file
     // pool joins before the queue goes.
 }
 
-}  // namespace trovik::cli
+}  // namespace
+
+void scanInOrder(const TargetSource& source, unsigned threads, FileService& files,
+                 const BatchReaders& readers, const VerdictSink& sink, MatchDetail detail) {
+    if (threads <= 1) {
+        Scanner scanner(files, readers, 1, detail);
+        scanOnThisThread(source, scanner, sink);
+    } else {
+        scanOnThreads(source, threads, files, readers, sink, detail);
+    }
+}
+
+}  // namespace trovik
