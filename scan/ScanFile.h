@@ -28,7 +28,6 @@ ScanVerdict scanWindow(std::span<const std::byte> window, MatchDetail detail) no
 class ScanPass {
 public:
     [[nodiscard]] const ScanVerdict& verdict() const noexcept { return m_verdict; }
-    [[nodiscard]] bool holdsFile() const noexcept { return m_file.has_value(); }
 
 private:
     friend ScanPass ScanFile(const std::filesystem::path& path, FileService& files,
