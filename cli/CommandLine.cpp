@@ -83,6 +83,16 @@ int usageError(std::ostream& err, const std::string& what) {
 
 constexpr unsigned MostJobs = 1024;
 
+// How the walk options read where the program runs: names on Windows match in any letter case, as
+// the system takes them, and its links include junctions.
+#ifdef _WIN32
+constexpr std::string_view GlobCase = ", in any letter case";
+constexpr std::string_view LinkKinds = "symbolic links and junctions";
+#else
+constexpr std::string_view GlobCase;
+constexpr std::string_view LinkKinds = "symbolic links";
+#endif
+
 // The usage error CLI11 found, said as trovik-scan says its own.
 std::string usageText(const CLI::ParseError& error) {
     std::string what = error.what();
@@ -284,20 +294,22 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
                  "Print each name alone, ended by a NUL byte, as find -print0 does: with -i, the "
                  "stealers' names for xargs -0");
     app.add_option("--exclude", options.walk.excludeFiles,
-                   "In a walk, pass over files whose name matches GLOB (repeatable)")
+                   "In a walk, pass over files whose name matches GLOB" + std::string(GlobCase) +
+                       " (repeatable)")
         ->type_name("GLOB")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1)
         ->allow_extra_args(false);
     app.add_option("--exclude-dir", options.walk.excludeFolders,
-                   "In a walk, do not enter folders whose name matches GLOB (repeatable)")
+                   "In a walk, do not enter folders whose name matches GLOB" +
+                       std::string(GlobCase) + " (repeatable)")
         ->type_name("GLOB")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1)
         ->allow_extra_args(false);
     app.add_flag("-L,--follow", options.walk.follow,
-                 "In a walk, follow symbolic links (passed over without it); each folder is "
-                 "scanned once");
+                 "In a walk, follow " + std::string(LinkKinds) +
+                     " (passed over without it); each folder is scanned once");
     app.add_flag("--summary", options.summary,
                  "After the scan, print the counts and the time on standard error");
     app.add_option("PATH", options.paths,
@@ -335,16 +347,6 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     if (const std::string clash = clashingOptions(options); !clash.empty()) {
         return usageError(err, clash);
     }
-#ifdef _WIN32
-    // fnmatch and device and inode numbers are POSIX's; Windows has no such walk options yet.
-    if (!options.walk.excludeFiles.empty() || !options.walk.excludeFolders.empty()) {
-        return usageError(err, "--exclude and --exclude-dir are not available on Windows");
-    }
-    if (options.walk.follow) {
-        return usageError(err, "--follow is not available on Windows");
-    }
-#endif
-
     // A name in a message, escaped on a terminal.
     const auto named = [&](const std::string& name) {
         return console.errIsTerminal ? terminalText(name) : name;

@@ -8,6 +8,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "cli/Glob.h"
 #include "platform/io/FolderEntries.h"
 #include "platform/io/SystemPath.h"
 #else
@@ -52,21 +53,88 @@ void askType(Entry& entry, bool knownLink) {
 #endif
 
 #ifdef _WIN32
+// What the attributes a listing or a handle gives say a file is.
+fs::file_type typeFromAttributes(DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return fs::file_type::directory;
+    }
+    return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? fs::file_type::unknown
+                                                     : fs::file_type::regular;
+}
+
+// A Win32 error number as an error of a path: one that names no file says so as on POSIX.
+std::error_code pathError(DWORD why) {
+    return why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND
+               ? std::make_error_code(std::errc::no_such_file_or_directory)
+               : std::error_code(static_cast<int>(why), windowsErrorCategory());
+}
+
+// The system's information on what `path` leads to, every link on the way followed, as opening
+// follows them; the error if it leads nowhere (a dangling link, a loop of links).
+std::error_code followedInformation(const fs::path& path, BY_HANDLE_FILE_INFORMATION& information) {
+    HANDLE handle = ::CreateFileW(systemPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return pathError(::GetLastError());
+    }
+    const std::unique_ptr<void, decltype(&::CloseHandle)> owned(handle, &::CloseHandle);
+    if (::GetFileInformationByHandle(handle, &information) == FALSE) {
+        return pathError(::GetLastError());
+    }
+    return {};
+}
+
+// Completes a link met in a walk that is to be followed: the listing told of the link (a
+// reparse point, a symbolic link or a junction), not of what it leads to.
+void followLink(Entry& entry) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    entry.error = followedInformation(entry.path, information);
+    entry.type =
+        entry.error ? fs::file_type::none : typeFromAttributes(information.dwFileAttributes);
+}
+
+// UTF-16 text as code points in upper case, so that matching it ignores letter case, as the
+// system's names do. A lone surrogate stays a code point of its own.
+std::u32string foldedCodePoints(std::wstring text) {
+    if (!text.empty()) {
+        ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    }
+    std::u32string points;
+    points.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto unit = static_cast<char32_t>(text[at]);
+        const auto after = at + 1 < text.size() ? static_cast<char32_t>(text[at + 1]) : U'\0';
+        if (unit >= 0xD800 && unit < 0xDC00 && after >= 0xDC00 && after < 0xE000) {
+            points += 0x10000 + ((unit - 0xD800) << 10) + (after - 0xDC00);
+            ++at;
+        } else {
+            points += unit;
+        }
+    }
+    return points;
+}
+
+// A glob from the command line (UTF-8), folded as foldedCodePoints folds.
+std::u32string foldedGlob(const std::string& glob) {
+    const int length = static_cast<int>(glob.size());
+    std::wstring wide(static_cast<std::size_t>(
+                          ::MultiByteToWideChar(CP_UTF8, 0, glob.data(), length, nullptr, 0)),
+                      L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, glob.data(), length, wide.data(),
+                          static_cast<int>(wide.size()));
+    return foldedCodePoints(std::move(wide));
+}
+
 // The entries of one folder, in the order the system lists them; the error if it cannot be read
-// to the end. The listing's attributes answer for every entry: a link (a reparse point) to a
-// folder is a folder not to be entered, a link to a file is opened as the file.
+// to the end. The listing's attributes answer for every entry but a link (a reparse point),
+// which followLink completes when links are followed.
 std::error_code readFolder(const fs::path& folder, std::vector<Entry>& entries) {
     return readFolderEntries(folder, [&](std::wstring_view name, std::uint32_t attributes) {
         Entry entry;
         entry.path = folder / fs::path(name);
         entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            entry.type = fs::file_type::directory;
-        } else if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-            entry.type = fs::file_type::unknown;
-        } else {
-            entry.type = fs::file_type::regular;
-        }
+        entry.type = typeFromAttributes(attributes);
         entries.push_back(std::move(entry));
         return std::error_code();
     });
@@ -111,6 +179,8 @@ std::error_code readFolder(const fs::path& folder, std::vector<Entry>& entries) 
         entries.push_back(std::move(entry));
     }
 }
+
+void followLink(Entry& /*entry*/) {}  // readFolder followed it already
 #endif
 
 // The entries of one folder, sorted by name; the error if it cannot be read to the end.
@@ -130,18 +200,28 @@ fs::path belowRoot(const fs::path& path, const fs::path& root) {
     return below;
 }
 
+// A separator of the folders in a glob: '/', and on Windows '\' too.
+bool isGlobSeparator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
 // Whether a path met in the walk from `root` matches one of the globs. A trailing '/' is dropped,
 // as grep drops it; a glob that still holds a '/' is matched against the path below the root, a
 // leading '/' marking the root itself, as rg -g takes it; any other, against the name alone.
 bool matchesAny(const std::vector<std::string>& globs, const fs::path& path, const fs::path& root) {
     return std::any_of(globs.begin(), globs.end(), [&](std::string glob) {
-        while (glob.size() > 1 && glob.back() == '/') {
+        while (glob.size() > 1 && isGlobSeparator(glob.back())) {
             glob.pop_back();
         }
-        if (glob.find('/') == std::string::npos) {
+        if (std::none_of(glob.begin(), glob.end(), isGlobSeparator)) {
             return nameMatches(glob, path.filename());
         }
-        return pathMatches(glob.front() == '/' ? glob.substr(1) : glob, belowRoot(path, root));
+        return pathMatches(isGlobSeparator(glob.front()) ? glob.substr(1) : glob,
+                           belowRoot(path, root));
     });
 }
 
@@ -170,6 +250,9 @@ bool walk(const fs::path& root, const WalkOptions& options, FolderSet& seen,
             continue;
         }
         Entry entry = std::move(current.entries[current.next++]);
+        if (entry.isLink && options.follow) {
+            followLink(entry);
+        }
 
         bool going = true;
         if (entry.isLink && !options.follow) {
@@ -196,21 +279,22 @@ bool walk(const fs::path& root, const WalkOptions& options, FolderSet& seen,
 
 #ifdef _WIN32
 // What `argument` is, asked through its extended-length path, so that the very file named is
-// asked about.
+// asked about; a link named is followed.
 fs::file_type typeOf(const fs::path& argument, std::error_code& error) {
-    const DWORD attributes = ::GetFileAttributesW(systemPath(argument).c_str());
+    DWORD attributes = ::GetFileAttributesW(systemPath(argument).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD why = ::GetLastError();
-        error = why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND
-                    ? std::make_error_code(std::errc::no_such_file_or_directory)
-                    : std::error_code(static_cast<int>(why), windowsErrorCategory());
+        error = pathError(::GetLastError());
         return fs::file_type::none;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return fs::file_type::directory;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        BY_HANDLE_FILE_INFORMATION information{};
+        error = followedInformation(argument, information);
+        if (error) {
+            return fs::file_type::none;
+        }
+        attributes = information.dwFileAttributes;
     }
-    return (attributes & FILE_ATTRIBUTE_DEVICE) != 0 ? fs::file_type::unknown
-                                                     : fs::file_type::regular;
+    return typeFromAttributes(attributes);
 }
 #else
 fs::file_type typeOf(const fs::path& argument, std::error_code& error) {
@@ -245,38 +329,41 @@ Target namedTarget(const fs::path& argument, bool recursive, bool& walkIt) {
 
 }  // namespace
 
-bool nameMatches(const std::string& glob, const fs::path& name) {
 #ifdef _WIN32
-    (void)glob;
-    (void)name;
-    return false;
-#else
-    return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0;
-#endif
+bool nameMatches(const std::string& glob, const fs::path& name) {
+    return globMatches(foldedGlob(glob), foldedCodePoints(name.native()), false);
 }
 
 bool pathMatches(const std::string& glob, const fs::path& path) {
-#ifdef _WIN32
-    (void)glob;
-    (void)path;
-    return false;
-#else
-    return ::fnmatch(glob.c_str(), path.c_str(), FNM_PATHNAME) == 0;
-#endif
+    return globMatches(foldedGlob(glob), foldedCodePoints(path.native()), true);
 }
 
 bool FolderSet::add(const fs::path& folder) {
-#ifdef _WIN32
-    (void)folder;
-    return true;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (followedInformation(folder, information)) {
+        return true;
+    }
+    const std::uintmax_t index =
+        (std::uintmax_t{information.nFileIndexHigh} << 32U) | information.nFileIndexLow;
+    return m_ids.emplace(information.dwVolumeSerialNumber, index).second;
+}
 #else
+bool nameMatches(const std::string& glob, const fs::path& name) {
+    return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0;
+}
+
+bool pathMatches(const std::string& glob, const fs::path& path) {
+    return ::fnmatch(glob.c_str(), path.c_str(), FNM_PATHNAME) == 0;
+}
+
+bool FolderSet::add(const fs::path& folder) {
     struct stat status {};
     if (::stat(folder.c_str(), &status) != 0) {
         return true;
     }
     return m_ids.emplace(status.st_dev, status.st_ino).second;
-#endif
 }
+#endif
 
 bool collectTarget(const fs::path& argument, const WalkOptions& options, FolderSet& seen,
                    const TargetSink& emit) {

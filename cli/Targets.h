@@ -16,24 +16,28 @@ namespace trovik::cli {
 // How folders are walked.
 struct WalkOptions {
     bool recursive = false;  // walk the folders named, and their subfolders
-    // Follow links in a walk; without it they are passed over. Each folder is then walked once, by
-    // device and inode, under the first path met; a folder met again (a loop, or a second way in)
+    // Follow links in a walk (symbolic links, and on Windows junctions); without it they are passed
+    // over. Each folder is then walked once, by device and inode (on Windows, volume serial number
+    // and file index), under the first path met; a folder met again (a loop, or a second way in)
     // is passed over.
     bool follow = false;
     // In a walk, the files and the folders passed over: those whose name matches one of these
-    // globs or, for a glob with a '/' in it, whose path below the walk's root does.
+    // globs or, for a glob with a '/' in it (or on Windows a '\'), whose path below the walk's
+    // root does.
     std::vector<std::string> excludeFiles;
     std::vector<std::string> excludeFolders;
 };
 
-// Whether a file's name matches the glob (*, ? and [...], as fnmatch takes them). Only where the
-// system has fnmatch; elsewhere nothing matches.
+// Whether a file's name matches the glob (*, ? and [...], as fnmatch takes them). On Windows,
+// without regard to letter case, as the system takes names, and by globMatches.
 bool nameMatches(const std::string& glob, const std::filesystem::path& name);
 
-// As nameMatches, for a path whose '/' only a '/' of the glob matches.
+// As nameMatches, for a path whose '/' only a '/' of the glob matches; on Windows '/' and '\'
+// alike.
 bool pathMatches(const std::string& glob, const std::filesystem::path& path);
 
-// The folders walked so far, by device and inode, and the number of paths the walks passed over.
+// The folders walked so far, by device and inode (on Windows, volume serial number and file
+// index), and the number of paths the walks passed over.
 class FolderSet {
 public:
     // False when the folder was there already; true when added, or when it cannot be identified

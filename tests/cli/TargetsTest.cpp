@@ -1,16 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli/Glob.h"
+#include "cli/Targets.h"
+#include "support/TempDir.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+
+#include "platform/io/SystemPath.h"
+#include "support/OwnedHandle.h"
+#else
 #include <fnmatch.h>
 #endif
 
 namespace trovik::cli {
 namespace {
+
+namespace fs = std::filesystem;
 
 struct GlobRow {
     std::u32string glob;
@@ -90,6 +104,340 @@ TEST(GlobMatches, TakesWindowsSeparatorsAndCodePoints) {
         EXPECT_EQ(globMatches(rows[row].glob, rows[row].text, rows[row].inPath), rows[row].matches)
             << "row " << row;
     }
+}
+
+struct SystemGlobRow {
+    const char* glob;  // UTF-8, as arguments arrive
+    std::u8string_view path;
+    bool inPath;
+    bool onWindows;
+    bool onLinux;
+};
+
+// Names and paths as the walk matches them: letter case counts on Linux only, and Windows takes
+// either separator on either side.
+TEST(NameAndPathMatches, FollowTheSystemsRules) {
+    const std::vector<SystemGlobRow> rows{
+        {"*.EXE", u8"setup.exe", false, true, false},
+        {"*.exe", u8"SETUP.EXE", false, true, false},
+        {"[A-C]x", u8"bX", false, true, false},
+        {"[!a]x", u8"Ax", false, false, true},
+        {"*.exe", u8"setup.exe", false, true, true},
+        {"*.exe", u8"setup.txt", false, false, false},
+        {"caf\xc3\xa9", u8"CAF\u00c9", false, true, false},
+        {"Sub/*", u8"sub/d", true, true, false},
+        {"sub/*", u8"sub/x/d", true, false, false},
+        {"sub/d", u8"sub/d", true, true, true},
+    };
+    for (const auto& [glob, path, inPath, onWindows, onLinux] : rows) {
+#ifdef _WIN32
+        const bool expected = onWindows;
+#else
+        const bool expected = onLinux;
+#endif
+        const fs::path system(path);
+        const bool matched = inPath ? pathMatches(glob, system) : nameMatches(glob, system);
+        EXPECT_EQ(matched, expected) << glob << " on " << std::string(path.begin(), path.end());
+    }
+#ifdef _WIN32
+    EXPECT_TRUE(pathMatches("sub/*", L"sub\\d"));
+    EXPECT_TRUE(pathMatches("SUB\\*", L"sub\\d"));
+    EXPECT_FALSE(pathMatches("*", L"sub\\d"));
+#endif
+}
+
+// The walks, with the links the system lets a test make.
+class TargetsTest : public testing::Test {
+protected:
+    test::TempDir dir;
+
+    struct Walked {
+        std::vector<std::string> targets;  // path below the folder, then ": " and the error's text
+        std::size_t passedOver = 0;
+    };
+
+    Walked walk(const std::vector<fs::path>& names, const WalkOptions& options) {
+        Walked walked;
+        FolderSet seen;
+        for (const auto& name : names) {
+            collectTarget(dir / name, options, seen, [&](Target&& target) {
+                auto line = target.path.lexically_relative(dir.path()).generic_string();
+                if (target.error) {
+                    line += ": " + target.error.message();
+                }
+                walked.targets.push_back(line);
+                return true;
+            });
+        }
+        walked.passedOver = seen.passedOver();
+        return walked;
+    }
+
+    static WalkOptions recursive(bool follow) {
+        WalkOptions options;
+        options.recursive = true;
+        options.follow = follow;
+        return options;
+    }
+};
+
+TEST_F(TargetsTest, ExcludesByNameAndByPathBelowTheRoot) {
+    for (const char* name : {"tree/Setup.EXE", "tree/b.txt", "tree/Sub/c", "tree/skip/d"}) {
+        dir.write(name, "x");
+    }
+    auto options = recursive(false);
+    options.excludeFiles = {"*.exe"};
+    options.excludeFolders = {"sub/", "/skip"};
+#ifdef _WIN32
+    const std::vector<std::string> expected{"tree/b.txt"};
+#else
+    const std::vector<std::string> expected{"tree/Setup.EXE", "tree/Sub/c", "tree/b.txt"};
+#endif
+    EXPECT_EQ(walk({"tree"}, options).targets, expected);
+}
+
+#ifdef _WIN32
+// On Windows a '\' in a glob is a separator too: it makes a glob matched below the root.
+TEST_F(TargetsTest, BackslashInAGlobIsASeparator) {
+    for (const char* name : {"tree/a", "tree/sub/b", "tree/sub/deep/c"}) {
+        dir.write(name, "x");
+    }
+    auto options = recursive(false);
+    options.excludeFiles = {"sub\\*"};
+    options.excludeFolders = {"\\sub\\deep\\"};
+    EXPECT_EQ(walk({"tree"}, options).targets, std::vector<std::string>{"tree/a"});
+}
+#endif
+
+// Named twice, or below a folder walked already, a folder is walked once with `follow`, each way
+// of naming it known by what the system says it is.
+TEST_F(TargetsTest, FollowWalksAFolderOnce) {
+    dir.write("tree/a", "x");
+    dir.write("tree/sub/b", "x");
+    const std::vector<std::string> once{"tree/a", "tree/sub/b"};
+    EXPECT_EQ(walk({"tree", "tree/sub", "tree/../tree"}, recursive(true)).targets, once);
+    EXPECT_EQ(walk({"tree/sub", "tree"}, recursive(true)).targets,
+              (std::vector<std::string>{"tree/sub/b", "tree/a"}));
+    EXPECT_EQ(walk({"tree", "tree"}, recursive(false)).targets,
+              (std::vector<std::string>{"tree/a", "tree/sub/b", "tree/a", "tree/sub/b"}));
+}
+
+#ifdef _WIN32
+bool isReparsePoint(const fs::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(systemPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A symbolic link, as Windows makes one without the right to make links in developer mode.
+bool madeSymbolicLink(const fs::path& target, const fs::path& link, bool folder) {
+    const DWORD flags =
+        SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    return ::CreateSymbolicLinkW(link.c_str(), fs::path(target).make_preferred().c_str(), flags) !=
+               0 &&
+           isReparsePoint(link);
+}
+
+// A junction to the folder `target`: a folder with a mount point as its reparse point.
+bool madeJunction(const fs::path& target, const fs::path& link) {
+    if (::CreateDirectoryW(systemPath(link).c_str(), nullptr) == FALSE) {
+        return false;
+    }
+    const std::wstring substitute = L"\\??\\" + systemPath(target).substr(4);
+    const auto length = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
+    // The mount point's buffer, in 16-bit words: the tag, the length of what follows the header
+    // and a reserved word; the offset and length of the substitute name and of the print name
+    // (empty); the names, each ending in a NUL.
+    std::vector<USHORT> buffer(8 + substitute.size() + 2, 0);
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    std::memcpy(buffer.data(), &tag, sizeof(tag));
+    buffer[2] = static_cast<USHORT>(8 + length + 2 * sizeof(wchar_t));
+    buffer[5] = length;
+    buffer[6] = static_cast<USHORT>(length + sizeof(wchar_t));
+    std::copy(substitute.begin(), substitute.end(), buffer.begin() + 8);
+    bool made = false;
+    {
+        const test::OwnedHandle handle(
+            ::CreateFileW(systemPath(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        DWORD returned = 0;
+        const auto size = static_cast<DWORD>(buffer.size() * sizeof(USHORT));
+        made = handle.valid() &&
+               ::DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, buffer.data(), size,
+                                 nullptr, 0, &returned, nullptr) != FALSE;
+    }
+    if (!made || !isReparsePoint(link)) {
+        ::RemoveDirectoryW(systemPath(link).c_str());
+        return false;
+    }
+    return true;
+}
+
+// The Unix path of `path` under wine; empty elsewhere.
+std::wstring unixPath(const fs::path& path) {
+    using Convert = char* (*)(LPCWSTR);
+    const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = convert == nullptr ? nullptr : convert(systemPath(path).c_str());
+    if (name == nullptr) {
+        return {};
+    }
+    const std::string bytes(name);
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return fs::path(std::u8string(bytes.begin(), bytes.end())).wstring();
+}
+
+// Whether `done` came true within ten seconds, asked every ten milliseconds.
+bool cameTrue(const std::function<bool()>& done) {
+    for (int tries = 1000; tries > 0; --tries) {
+        if (done()) {
+            return true;
+        }
+        ::Sleep(10);
+    }
+    return done();
+}
+
+// Starts a program of the Unix system under wine, which starts one named by its path on drive Z
+// but gives no handle to wait on: the caller waits for what it does.
+void startUnix(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring onDriveZ = L"Z:" + program;
+    std::replace(onDriveZ.begin(), onDriveZ.end(), L'/', L'\\');
+    std::wstring commandLine = L"\"" + onDriveZ + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &process) != FALSE) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+}
+
+bool isThere(const fs::path& path) {
+    return ::GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes a Unix link under wine, which removes none itself.
+void removeUnixLink(const fs::path& link) {
+    startUnix(L"/bin/rm", L"-f \"" + unixPath(link) + L"\"");
+    cameTrue([&] { return !isThere(link); });
+}
+
+// Wine 8 makes no symbolic link (CreateSymbolicLinkW does nothing) and no junction
+// (FSCTL_SET_REPARSE_POINT is refused), but lists a Unix link to a folder as a reparse point:
+// such a link stands in for one there. A Unix link to a file it lists as the file itself, and
+// one that leads nowhere not at all.
+bool madeUnixLink(const fs::path& target, const fs::path& link, bool folder) {
+    const std::wstring unixLink = unixPath(link);
+    if (!folder || unixLink.empty()) {
+        return false;
+    }
+    startUnix(L"/bin/ln",
+              L"-s \"" + fs::path(target).generic_wstring() + L"\" \"" + unixLink + L"\"");
+    if (cameTrue([&] { return isReparsePoint(link); })) {
+        return true;
+    }
+    removeUnixLink(link);
+    return false;
+}
+#endif
+
+// The links of one test, removed before the folder is: removing the folder could follow them.
+class Links {
+public:
+    Links() = default;
+    Links(const Links&) = delete;
+    Links& operator=(const Links&) = delete;
+    ~Links() {
+        for (const auto& link : m_made) {
+#ifdef _WIN32
+            if (::RemoveDirectoryW(systemPath(link).c_str()) == FALSE &&
+                ::DeleteFileW(systemPath(link).c_str()) == FALSE && !unixPath(link).empty()) {
+                removeUnixLink(link);
+            }
+#else
+            std::error_code ignored;
+            fs::remove(link, ignored);
+#endif
+        }
+    }
+
+    // A link at `link` to `target` (relative to the link's folder); empty, or why the system would
+    // not make one.
+    std::string make(const fs::path& target, const fs::path& link, bool folder) {
+#ifdef _WIN32
+        if (!madeSymbolicLink(target, link, folder) &&
+            !(folder && madeJunction(link.parent_path() / target, link)) &&
+            !madeUnixLink(target, link, folder)) {
+            return "the system made no link at " + link.string() +
+                   (folder ? ": neither a symbolic link nor a junction (nor, under wine, a Unix "
+                             "link that it lists as a reparse point)"
+                           : ": no symbolic link to a file (wine makes none, and lists a Unix "
+                             "link to a file as the file)");
+        }
+#else
+        std::error_code error;
+        if (folder) {
+            fs::create_directory_symlink(target, link, error);
+        } else {
+            fs::create_symlink(target, link, error);
+        }
+        if (error) {
+            return error.message();
+        }
+#endif
+        m_made.push_back(link);
+        return {};
+    }
+
+private:
+    std::vector<fs::path> m_made;
+};
+
+// A tree with a loop back to its root, a link out of it, a link to a file and one that leads
+// nowhere: passed over without `follow`, each followed once with it.
+TEST_F(TargetsTest, LinksPassedOverOrFollowedOnce) {
+    dir.write("tree/a", "x");
+    dir.write("tree/sub/b", "x");
+    dir.write("outside/o", "x");
+    Links links;
+    for (const auto& [target, link, folder] : std::vector<std::tuple<fs::path, fs::path, bool>>{
+             {"..", "tree/sub/up", true}, {"../outside", "tree/ext", true}}) {
+        if (const auto why = links.make(target, dir / link, folder); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+    }
+    EXPECT_EQ(walk({"tree"}, recursive(false)).passedOver, 2U);
+    EXPECT_EQ(walk({"tree"}, recursive(false)).targets,
+              (std::vector<std::string>{"tree/a", "tree/sub/b"}));
+    EXPECT_EQ(walk({"tree"}, recursive(true)).targets,
+              (std::vector<std::string>{"tree/a", "tree/ext/o", "tree/sub/b"}));
+    EXPECT_EQ(walk({"outside", "tree"}, recursive(true)).targets,
+              (std::vector<std::string>{"outside/o", "tree/a", "tree/sub/b"}));
+}
+
+TEST_F(TargetsTest, LinksToFilesAndNowhereFollowedOnce) {
+    dir.write("links/a", "x");
+    Links links;
+    for (const auto& [target, link, folder] : std::vector<std::tuple<fs::path, fs::path, bool>>{
+             {"a", "links/good", false}, {"nowhere", "links/dangling", false}}) {
+        if (const auto why = links.make(target, dir / link, folder); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+    }
+    const auto passed = walk({"links"}, recursive(false));
+    EXPECT_EQ(passed.targets, std::vector<std::string>{"links/a"});
+    EXPECT_EQ(passed.passedOver, 2U);
+    const auto followed = walk({"links", "links"}, recursive(true));
+    EXPECT_EQ(followed.targets,
+              (std::vector<std::string>{"links/a", "links/dangling: No such file or directory",
+                                        "links/good"}));
+    EXPECT_EQ(followed.passedOver, 0U);
+    // Named, a link is followed with or without `follow`.
+    EXPECT_EQ(
+        walk({"links/dangling", "links/good"}, recursive(false)).targets,
+        (std::vector<std::string>{"links/dangling: No such file or directory", "links/good"}));
 }
 
 }  // namespace
