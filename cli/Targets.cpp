@@ -372,21 +372,4 @@ bool collectTarget(const fs::path& argument, const WalkOptions& options, FolderS
     return walkIt ? walk(argument, options, seen, emit) : emit(std::move(target));
 }
 
-void collectTargets(const std::vector<fs::path>& arguments, const WalkOptions& options,
-                    const TargetSink& emit) {
-    FolderSet seen;
-    for (const auto& argument : arguments) {
-        if (!collectTarget(argument, options, seen, emit)) {
-            return;
-        }
-    }
-}
-
-void collectTargets(const std::vector<fs::path>& arguments, bool recursive,
-                    const TargetSink& emit) {
-    WalkOptions options;
-    options.recursive = recursive;
-    collectTargets(arguments, options, emit);
-}
-
 }  // namespace trovik::cli

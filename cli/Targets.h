@@ -53,20 +53,14 @@ private:
     std::size_t m_passedOver = 0;
 };
 
-// Turns the paths named on the command line into the files to scan, in a fixed order: the order
-// of the arguments and, within a folder walked with `recursive`, its entries sorted by name,
-// each subfolder walked where it stands. Inside a walk, links are followed only with `follow`
-// (a link named on the command line is always followed), and FIFOs, sockets and devices are left
-// out; named on the command line they are errors, as is a folder named without `recursive`. The
-// exclusions apply inside a walk only: a path named is scanned as named. Each target goes to `emit`
-// as soon as it is known, so that scanning can begin before the walk ends.
-void collectTargets(const std::vector<std::filesystem::path>& arguments, const WalkOptions& options,
-                    const TargetSink& emit);
-void collectTargets(const std::vector<std::filesystem::path>& arguments, bool recursive,
-                    const TargetSink& emit);
-
-// The targets of one path named, as collectTargets makes them; false when `emit` asked to stop.
-// `seen` carries the folders walked from one named path to the next.
+// Turns one path named (on the command line or in a list) into the files to scan, in a fixed
+// order: within a folder walked with `recursive`, its entries sorted by name, each subfolder walked
+// where it stands. Inside a walk, links are followed only with `follow` (a link named is always
+// followed), and FIFOs, sockets and devices are left out; named, they are errors, as is a folder
+// named without `recursive`. The exclusions apply inside a walk only: a path named is scanned as
+// named. Each target goes to `emit` as soon as it is known, so that scanning can begin before the
+// walk ends; false when `emit` asked to stop. `seen` carries the folders walked from one named
+// path to the next.
 bool collectTarget(const std::filesystem::path& argument, const WalkOptions& options,
                    FolderSet& seen, const TargetSink& emit);
 
