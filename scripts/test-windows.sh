@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Builds trovik.exe, trovik-scan.exe and their tests for 64-bit and 32-bit Windows with MinGW-w64
-# and runs the tests under wine, each suite through the loader its build chose (CMake's
+# Builds trovik.exe, trovik-scan.exe, their tests and their installers for 64-bit and 32-bit
+# Windows with MinGW-w64 and NSIS and runs the tests under wine, each suite through the loader its build chose (CMake's
 # TROVIK_WINE): the 64-bit one under wine's 64-bit loader, the 32-bit one under wine's 32-bit half
 # (Debian's wine32, for which the i386 architecture is added). Installs the cross compilers and
-# wine when they are missing.
+# wine and NSIS when they are missing.
 #
 # Where the kernel cannot run 32-bit programs, wine32 is neither installed nor used: the 32-bit
-# programs are still built, and their imports and version block checked, but their suite is
-# skipped, and one line says so.
+# programs and their installer are still built, and their imports and version blocks checked, but
+# their suite is skipped, and one line says so.
 #
 # Usage: test-windows.sh [--plan] [CMAKE_ARGUMENTS...]
 #   --plan  print the steps this machine would take, and do nothing
@@ -56,7 +56,7 @@ probe_32bit() {
 }
 
 packages=(cmake ninja-build libcli11-dev nlohmann-json3-dev googletest python3-pil
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb openbox xdotool x11-utils)
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nsis wine wine64 xvfb openbox xdotool x11-utils)
 
 probe_32bit
 if $runs_32bit; then
@@ -67,9 +67,9 @@ if $runs_32bit; then
         "suite: windows32, under its loader")
 else
     steps=("install: ${packages[*]}"
-        "build: windows; windows32 (the programs only)"
+        "build: windows; windows32 (the programs and their installer)"
         "suite: windows, under its loader"
-        "check: windows32 imports and version block"
+        "check: windows32 imports and version blocks"
         "skip: the 32-bit suite (this machine cannot run 32-bit programs: $why_not)")
 fi
 if $plan_only; then
@@ -93,7 +93,7 @@ cmake --preset windows32 "$@"
 if $runs_32bit; then
     cmake --build --preset windows32
 else
-    cmake --build --preset windows32 --target trovik trovik-scan
+    cmake --build --preset windows32 --target trovik trovik-scan trovik_windows_packages
 fi
 
 # The loader each build chose.
@@ -157,5 +157,6 @@ if $runs_32bit; then
 else
     ctest --preset windows32 --timeout 300 -R '^(ImportsOnlySystemDlls|VersionBlock)\.'
     echo "test-windows: the 32-bit suite was skipped: this machine cannot run 32-bit programs" \
-        "($why_not); the 32-bit programs were built and their imports and version block checked"
+        "($why_not); the 32-bit programs and installer were built and their imports and version" \
+        "blocks checked"
 fi
