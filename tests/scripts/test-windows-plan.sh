@@ -24,7 +24,7 @@ refused=$(plan no) || fail "the plan failed"
 [[ $refused != *wine32* ]] || fail "installs wine32 where it cannot run: $refused"
 has_line "$refused" 'suite: windows, under its loader' || fail "no 64-bit suite: $refused"
 has_line "$refused" 'build: windows; windows32 (the programs and their installer)' || fail "no 32-bit build"
-has_line "$refused" 'check: windows32 imports and version blocks' || fail "32-bit unchecked"
+has_line "$refused" 'check: windows32 imports, version blocks and portable archive' || fail "32-bit unchecked"
 ! grep -q '^suite: windows32' <<<"$refused" || fail "runs the 32-bit suite: $refused"
 skipped=$(grep '^skip:' <<<"$refused")
 [[ $skipped == 'skip: the 32-bit suite (this machine cannot run 32-bit programs: TROVIK_RUNS_32BIT=no)' ]] ||
