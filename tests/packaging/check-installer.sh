@@ -80,7 +80,7 @@ install() { # [FOLDER]: a silent install, into FOLDER when given
 check_installed() {
     local dir=$1 unix listing
     unix=$(to_unix "$dir")
-    listing=$(cd "$unix" 2>/dev/null && ls | tr '\n' ' ')
+    listing=$(cd "$unix" 2>/dev/null && LC_ALL=C ls | tr '\n' ' ')
     [[ $listing == "Uninstall.exe trovik-scan.exe trovik.exe " ]] || fail "$dir holds: $listing"
     cmp -s "$unix/trovik.exe" "$shipped/trovik.exe" || fail "the installed trovik.exe is not the build's"
     cmp -s "$unix/trovik-scan.exe" "$shipped/trovik-scan.exe" ||
@@ -156,7 +156,7 @@ for sample in "stealer.exe:PASSWORD STEALER:1" "plain.txt:CLEAN:0"; do
     IFS=: read -r file verdict expected_status <<<"$sample"
     path="$(to_windows "$root")\\$file"
     output=$(cd "$root" && "$wine" "$custom/trovik-scan.exe" "$path" </dev/null 2>>"$log" | tr -d '\r')
-    status=${PIPESTATUS[0]}
+    status=$?  # the scanner's, through pipefail
     [[ $output == "$path: $verdict" && $status == "$expected_status" ]] ||
         fail "installed trovik-scan.exe on $file: '$output', status $status"
 done
@@ -188,10 +188,10 @@ start=$(now)
 "$wine" "$custom/Uninstall.exe" /S "_?=$custom_dir" </dev/null >>"$log" 2>&1 ||
     fail "the uninstaller ended with status $?"
 echo "uninstall in place: $(seconds_since "$start") s"
-# Windows refuses to delete a running program; wine may not. Either way the uninstaller is ours.
-rm -f "$custom/Uninstall.exe"
-listing=$(ls -A "$custom" 2>/dev/null | tr '\n' ' ')
-[[ $listing == "notes.txt " ]] || fail "after uninstalling in place, $custom_dir holds: $listing"
+# A running program cannot delete itself (nor can it under wine): Uninstall.exe is left to us.
+listing=$(LC_ALL=C ls -A "$custom" 2>/dev/null | tr '\n' ' ')
+[[ $listing == "Uninstall.exe notes.txt " ]] ||
+    fail "after uninstalling in place, $custom_dir holds: $listing"
 nothing_registered || explain_registered
 
 if ((failures > 0)); then
