@@ -1,6 +1,6 @@
 # The two commands of the README: `make run` and `make test`. Everything else is a step of them.
-.PHONY: all deps configure build run test test-windows asan tsan fuzz bench bench-build package format \
-	format-check tidy clean
+.PHONY: all deps configure build run test test-windows asan tsan fuzz bench bench-build package \
+	package-windows format format-check tidy clean
 
 PRESET ?= default
 # CI treats warnings as errors.
@@ -66,6 +66,19 @@ bench: bench-build
 package: build
 	@scripts/install-deps.sh lintian dpkg-dev
 	scripts/check-package.sh build
+
+# The Windows installers (NSIS) and portable archives, 64-bit in build-windows/package/ and 32-bit
+# in build-windows32/package/: only the programs are built, not their tests. Installs the cross
+# compilers and NSIS when missing; make test-windows tests the installers under wine.
+WINDOWS_PACKAGE_DEPS := cmake ninja-build libcli11-dev nlohmann-json3-dev googletest python3-pil \
+	g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nsis
+package-windows:
+	@scripts/install-deps.sh $(WINDOWS_PACKAGE_DEPS)
+	@set -e; for preset in windows windows32; do \
+	    cmake --preset $$preset $(CMAKE_FLAGS); \
+	    cmake --build --preset $$preset --target trovik_windows_packages; \
+	done
+	ls -l build-windows/package build-windows32/package
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
