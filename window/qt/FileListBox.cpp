@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "window/core/StartFile.h"
 #include "window/qt/ReadFolder.h"
 
 namespace trovik {
@@ -58,6 +59,17 @@ ListedName FileListBox::entry(int row) const {
     assert(row >= 0 && row < count());
     const auto index = static_cast<std::size_t>(row);
     return {m_model.names().name(index), displayText(m_model.names().view(index))};
+}
+
+bool FileListBox::selectName(const std::filesystem::path& name) {
+    const std::int64_t row = indexOfName(m_model.names(), name);
+    if (row < 0) {
+        return false;
+    }
+    const QModelIndex index = m_model.index(static_cast<int>(row));
+    setCurrentIndex(index);
+    scrollTo(index);
+    return true;
 }
 
 std::int64_t FileListBox::ListIndex() const {

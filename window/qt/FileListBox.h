@@ -51,6 +51,10 @@ public:
     // The selected entry's index, negative when nothing is selected.
     [[nodiscard]] std::int64_t ListIndex() const;
 
+    // Selects the entry named `name`, and shows it; false when the list has none.
+    bool selectName(const std::filesystem::path& name);
+
+    [[nodiscard]] const NameList& names() const { return m_model.names(); }
     [[nodiscard]] int count() const { return m_model.rowCount(); }
     // The name and text of `row`, which must be in the list.
     [[nodiscard]] ListedName entry(int row) const;

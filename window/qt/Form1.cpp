@@ -159,6 +159,14 @@ void Form1::Label1_Click() {
     ScanCommand(File1->selection(), m_services.messages, m_services.files);
 }
 
+void Form1::scanStartFile(const StartFile& file) {
+    if (File1->Path() == file.folder) {
+        File1->selectName(file.name);
+    }
+    ScanCommand(startSelection(file, File1->Path(), File1->names()), m_services.messages,
+                m_services.files);
+}
+
 void Form1::reportOpenFailure(const std::optional<FolderError>& failure) {
     if (!failure) {
         return;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "window/core/FolderListing.h"
+#include "window/core/StartFile.h"
 #include "window/core/VolumeFolders.h"
 #include "window/qt/FormServices.h"
 #include "window/qt/WindowDrag.h"
@@ -41,6 +42,9 @@ public:
     void Label1_Click();
     // Shows the greeting; run once, before the window is first shown.
     void Form_Load();
+    // Selects the file trovik was started with, when the file list shows it, and scans it as
+    // "Scan File!" would; the lists are on its folder when the form was made on that folder.
+    void scanStartFile(const StartFile& file);
     // A press on the background: the window follows the pointer, and is pulled flush against the
     // edges of its screen that it is dropped near or beyond when the button is released.
     void Form_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);

@@ -267,6 +267,16 @@ void Form1::Dir1_Change() {
     }
 }
 
+void Form1::scanStartFile(const StartFile& file) {
+    if (m_filePath == file.folder) {
+        if (const std::int64_t row = indexOfName(m_fileNames, file.name); row >= 0) {
+            ::SendMessageW(File1, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        }
+    }
+    ScanCommand(startSelection(file, m_filePath, m_fileNames), m_services.messages,
+                m_services.files);
+}
+
 void Form1::Label1_Click() {
     ScanCommand(label1Selection(m_filePath, m_fileNames, ::SendMessageW(File1, LB_GETCURSEL, 0, 0)),
                 m_services.messages, m_services.files);

@@ -14,6 +14,7 @@
 #include "platform/io/FileService.h"
 #include "platform/win32/Win32Screen.h"
 #include "window/core/NameList.h"
+#include "window/core/StartFile.h"
 #include "window/core/VolumeFolders.h"
 
 namespace trovik {
@@ -71,6 +72,9 @@ public:
 
     // The handlers.
     void Form_Load();
+    // Selects the file trovik was started with, when the file list shows it, and scans it as
+    // "Scan File!" would; the lists are on its folder when the form was made on that folder.
+    void scanStartFile(const StartFile& file);
     void Drive1_Change();
     void Dir1_Change();
     void Label1_Click();

@@ -192,5 +192,36 @@ TEST_F(Form1Mouse, APressOfAnyButtonOnTheHotSpotsMinimisesOrEndsAtOnce) {
         testing::ExitedWithCode(0), "");
 }
 
+// Started with a file (Open With, a drop): the lists open on its folder with its entry selected,
+// and its verdict is the box "Scan File!" would show; a file the list does not show, hidden or
+// missing, is scanned as named, and its box tells what became of it.
+class Form1StartFile : public FormFixture {};
+
+TEST_F(Form1StartFile, TheFilesEntryIsSelectedAndItsVerdictShown) {
+    disk.write("B/stuff/.hidden", filler(100, Signature, 0));
+    struct Row {
+        std::filesystem::path argument;
+        std::string selected;
+        Shown box;
+    };
+    const Row rows[] = {
+        {std::filesystem::path("..") / "pws.exe", "pws.exe", stealer("pws.exe")},
+        {b / "stuff" / "other.bin", "other.bin", {"other.bin is CLEAN!", MessageIcon::Information}},
+        {b / "stuff" / ".hidden", "", stealer(".hidden")},
+        {b / "stuff" / "gone",
+         "",
+         {"gone could not be scanned!\r\rNo such file or directory", MessageIcon::Critical}},
+    };
+    for (const Row& row : rows) {
+        const StartFile start = startFile(row.argument, a / "work" / "deeper");
+        makeForm(start.folder);
+        messages.shown.clear();
+        form->scanStartFile(start);
+        expectChainAt(start.folder);
+        EXPECT_EQ(form->File1->FileName().native(), row.selected) << row.argument;
+        EXPECT_EQ(messages.shown, Boxes{row.box}) << row.argument;
+    }
+}
+
 }  // namespace
 }  // namespace trovik::test

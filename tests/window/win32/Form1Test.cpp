@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "platform/io/FileErrors.h"
 #include "support/FakeFileService.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
@@ -216,6 +217,31 @@ TEST_F(Win32Form, ANameEndingInADotOrASpaceIsScannedAsNamed) {
         ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(at - names.begin()), 0);
         messages.shown.clear();
         click({150, 190});
+        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
+    }
+}
+
+// Started with a file: its entry is selected and its verdict shown as a click on the caption would
+// show it; a file the list does not show (hidden, missing) is scanned as named.
+TEST_F(Win32Form, AStartFileIsSelectedAndScannedAsTheCaptionWould) {
+    const struct {
+        std::wstring name;
+        LRESULT selected;
+        std::vector<Shown> boxes;
+    } cases[] = {
+        {L"b.exe", 1, {{"b.exe is a PASSWORD STEALER!", MessageIcon::Critical}}},
+        {L"hidden.txt", LB_ERR, {{"hidden.txt is CLEAN!", MessageIcon::Information}}},
+        {L"gone",
+         LB_ERR,
+         {{"gone could not be scanned!\r\r" +
+               std::error_code(ERROR_FILE_NOT_FOUND, windowsErrorCategory()).message(),
+           MessageIcon::Critical}}},
+    };
+    for (const auto& c : cases) {
+        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        messages.shown.clear();
+        form->scanStartFile(startFile(folder / c.name, folder.path()));
+        EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), c.selected) << &c - cases;
         EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
     }
 }
