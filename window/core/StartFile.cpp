@@ -30,4 +30,13 @@ FileSelection startSelection(const StartFile& file, const std::filesystem::path&
     return {file.folder, file.name, file.name.empty() ? -1 : 0};
 }
 
+std::optional<std::filesystem::path> droppedFile(
+    const std::vector<std::filesystem::path>& dropped) {
+    std::error_code unknown;  // a path that cannot be asked about is scanned, and its box says why
+    if (dropped.size() != 1 || std::filesystem::is_directory(dropped.front(), unknown)) {
+        return std::nullopt;
+    }
+    return dropped.front();
+}
+
 }  // namespace trovik

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "scan/ScanCommand.h"
 #include "window/core/NameList.h"
@@ -28,5 +30,9 @@ std::int64_t indexOfName(const NameList& names, const std::filesystem::path& nam
 // the box a scan of it gives.
 FileSelection startSelection(const StartFile& file, const std::filesystem::path& listedFolder,
                              const NameList& names);
+
+// The file a drop on the window opens: the one path dropped, when it is not a folder. A drop of
+// several paths, or of a folder, is passed over: none.
+std::optional<std::filesystem::path> droppedFile(const std::vector<std::filesystem::path>& dropped);
 
 }  // namespace trovik

@@ -1,14 +1,20 @@
 #include "window/qt/Form1.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QUrl>
 #include <utility>
+#include <vector>
 
 #include "scan/ScanCommand.h"
 #include "window/core/Greeting.h"
@@ -63,6 +69,19 @@ void setTextColour(QWidget* label, const QColor& colour) {
     label->setPalette(palette);
 }
 
+// The local files that a drag carries, as the system names them; none when it carries anything
+// else.
+std::vector<std::filesystem::path> localFiles(const QMimeData* data) {
+    std::vector<std::filesystem::path> files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            return {};
+        }
+        files.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    return files;
+}
+
 }  // namespace
 
 Form1::Form1(FormServices services, QWidget* parent)
@@ -72,6 +91,7 @@ Form1::Form1(FormServices services, QWidget* parent)
     setWindowTitle(fromUtf8(ApplicationTitle));
     setFixedSize(pixels(layout::Form1Client).size());
     setFocusPolicy(Qt::NoFocus);
+    setAcceptDrops(true);
 
     createControls();
     connectHandlers();
@@ -167,6 +187,14 @@ void Form1::scanStartFile(const StartFile& file) {
                 m_services.files);
 }
 
+void Form1::openFile(const StartFile& file) {
+    if (Dir1->Path() != file.folder) {
+        reportOpenFailure(Dir1->setPath(file.folder));
+        Drive1->showVolumeOf(Dir1->Path());
+    }
+    scanStartFile(file);
+}
+
 void Form1::reportOpenFailure(const std::optional<FolderError>& failure) {
     if (!failure) {
         return;
@@ -213,6 +241,19 @@ void Form1::mousePressEvent(QMouseEvent* event) {
     // Only the background: a press on a control is the control's.
     if (childAt(event->position().toPoint()) == nullptr) {
         Form_MouseDown(event->button(), event->modifiers(), event->position());
+    }
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedFile(localFiles(event->mimeData()))) {
+        event->acceptProposedAction();
+    }
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    if (const auto file = droppedFile(localFiles(event->mimeData()))) {
+        event->acceptProposedAction();
+        openFile(startFile(*file, {}));
     }
 }
 

@@ -45,6 +45,9 @@ public:
     // Selects the file trovik was started with, when the file list shows it, and scans it as
     // "Scan File!" would; the lists are on its folder when the form was made on that folder.
     void scanStartFile(const StartFile& file);
+    // Moves the lists to the file's folder, then selects and scans the file: a file dropped on the
+    // window.
+    void openFile(const StartFile& file);
     // A press on the background: the window follows the pointer, and is pulled flush against the
     // edges of its screen that it is dropped near or beyond when the button is released.
     void Form_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF position);
@@ -57,6 +60,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // One file dragged onto the window is taken; several, or a folder, are not.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();

@@ -133,6 +133,7 @@ Form1::Form1(Win32FormServices services)
         m_windowError = {static_cast<int>(::GetLastError()), windowsErrorCategory()};
         return;
     }
+    ::DragAcceptFiles(m_window, TRUE);
     createFonts();
     createControls();
     fillDrives();
@@ -275,6 +276,28 @@ void Form1::scanStartFile(const StartFile& file) {
     }
     ScanCommand(startSelection(file, m_filePath, m_fileNames), m_services.messages,
                 m_services.files);
+}
+
+void Form1::openFile(const StartFile& file) {
+    if (file.folder != m_dirPath && setDirPath(file.folder)) {
+        Dir1_Change();
+    }
+    selectDriveOf(m_dirPath);
+    scanStartFile(file);
+}
+
+void Form1::takeDrop(HDROP drop) {
+    std::vector<std::filesystem::path> dropped;
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(::DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        ::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        dropped.emplace_back(std::move(path));
+    }
+    ::DragFinish(drop);
+    if (const auto file = droppedFile(dropped)) {
+        openFile(startFile(*file, {}));
+    }
 }
 
 void Form1::Label1_Click() {
@@ -534,6 +557,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::SetFocus(m_lastFocus != nullptr && ::IsChild(m_window, m_lastFocus) ? m_lastFocus
                                                                                       : Drive1);
             }
+            return 0;
+        case WM_DROPFILES:
+            takeDrop(reinterpret_cast<HDROP>(wParam));
             return 0;
         case WM_CLOSE:
             m_services.end();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+// The drop handle, declared by a header that needs windows.h before it.
+#include <shellapi.h>
 
 #include <filesystem>
 #include <functional>
@@ -75,6 +77,9 @@ public:
     // Selects the file trovik was started with, when the file list shows it, and scans it as
     // "Scan File!" would; the lists are on its folder when the form was made on that folder.
     void scanStartFile(const StartFile& file);
+    // Moves the lists to the file's folder, then selects and scans the file: a file dropped on the
+    // window.
+    void openFile(const StartFile& file);
     void Drive1_Change();
     void Dir1_Change();
     void Label1_Click();
@@ -102,6 +107,8 @@ private:
     void showFolderFailure(const std::filesystem::path& folder, std::error_code error);
     void selectDriveOf(const std::filesystem::path& folder);
     void openSelectedFolder();
+    // The paths of a drop on the window: one file is opened, anything else passed over.
+    void takeDrop(HDROP drop);
     void paint();
     void drawDirItem(const DRAWITEMSTRUCT& item);
     void mouseDown(int button, LPARAM lParam);

@@ -60,5 +60,15 @@ TEST(StartFile, TheListedEntryIsChosenElseTheFileAsNamed) {
     EXPECT_EQ(indexOfName(names, "C"), -1);
 }
 
+// One file dropped opens; several, or a folder, are passed over.
+TEST(StartFile, OnlyADropOfOneFileOpensIt) {
+    const fs::path folder = fs::temp_directory_path();
+    const fs::path missing = folder / "trovik-no-such-file";
+    EXPECT_EQ(droppedFile({missing}), missing);  // its scan's box will say it is gone
+    EXPECT_EQ(droppedFile({folder}), std::nullopt);
+    EXPECT_EQ(droppedFile({missing, missing}), std::nullopt);
+    EXPECT_EQ(droppedFile({}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace trovik

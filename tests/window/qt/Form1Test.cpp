@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFontInfo>
 #include <QImage>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "FormFixture.h"
 
@@ -220,6 +224,48 @@ TEST_F(Form1StartFile, TheFilesEntryIsSelectedAndItsVerdictShown) {
         expectChainAt(start.folder);
         EXPECT_EQ(form->File1->FileName().native(), row.selected) << row.argument;
         EXPECT_EQ(messages.shown, Boxes{row.box}) << row.argument;
+    }
+}
+
+// A file dropped on the window: the lists move to it and its verdict is shown. A drop of several
+// files, of a folder or of what is not a local file is not taken, and changes nothing.
+TEST_F(Form1StartFile, ADroppedFileIsOpenedAndOtherDropsArePassedOver) {
+    const auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form.get(), &enter);
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(form.get(), &dropped);
+        return std::pair{enter.isAccepted(), dropped.isAccepted()};
+    };
+    const auto local = [](const std::filesystem::path& path) {
+        return QUrl::fromLocalFile(QString::fromStdString(path.native()));
+    };
+    struct Row {
+        QList<QUrl> urls;
+        bool taken;
+        std::filesystem::path folder;  // where the lists are after it
+        std::string selected;
+        Boxes boxes;
+    };
+    const Row rows[] = {
+        {{local(b / "stuff" / "other.bin")},
+         true,
+         b / "stuff",
+         "other.bin",
+         {{"other.bin is CLEAN!", MessageIcon::Information}}},
+        {{local(a / "top.exe")}, true, a, "top.exe", {stealer("top.exe")}},
+        {{local(a / "top.exe"), local(b / "b.bin")}, false, a, "top.exe", {}},
+        {{local(b / "stuff")}, false, a, "top.exe", {}},
+        {{QUrl("https://example.org/tool.exe")}, false, a, "top.exe", {}},
+    };
+    for (const Row& row : rows) {
+        messages.shown.clear();
+        EXPECT_EQ(drop(row.urls), std::pair(row.taken, row.taken)) << row.folder;
+        expectChainAt(row.folder);
+        EXPECT_EQ(form->File1->FileName().native(), row.selected) << row.folder;
+        EXPECT_EQ(messages.shown, row.boxes) << row.folder;
     }
 }
 

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/io/FileErrors.h"
 #include "support/FakeFileService.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 #include "window/win32/Form1.h"
+// DROPFILES, after windows.h
+#include <shlobj.h>
 
 namespace trovik {
 namespace {
@@ -241,6 +244,52 @@ TEST_F(Win32Form, AStartFileIsSelectedAndScannedAsTheCaptionWould) {
         ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         messages.shown.clear();
         form->scanStartFile(startFile(folder / c.name, folder.path()));
+        EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), c.selected) << &c - cases;
+        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
+    }
+}
+
+// A drop as Explorer makes one: the paths, each ended by a NUL, and a NUL after the last. The form
+// frees it, as the system would.
+HDROP dropOf(const std::vector<fs::path>& paths) {
+    std::wstring list;
+    for (const auto& path : paths) {
+        list += path.native() + L'\0';
+    }
+    list += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* files = static_cast<DROPFILES*>(::GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(),
+                list.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// A file dropped on the window opens its folder, selected and scanned; a drop of several files or
+// of a folder is passed over.
+TEST_F(Win32Form, ADroppedFileIsOpenedAndOtherDropsArePassedOver) {
+    folder.write("sub/deep.exe", "..SEXSTORY..");
+    const struct {
+        std::vector<fs::path> paths;
+        fs::path listed;
+        LRESULT selected;
+        std::vector<Shown> boxes;
+    } cases[] = {
+        {{folder / "sub" / "deep.exe"},
+         folder / "sub",
+         0,
+         {{"deep.exe is a PASSWORD STEALER!", MessageIcon::Critical}}},
+        {{folder / "A.txt"}, folder.path(), 0, {{"A.txt is CLEAN!", MessageIcon::Information}}},
+        {{folder / "A.txt", folder / "b.exe"}, folder.path(), 0, {}},
+        {{folder / "sub"}, folder.path(), 0, {}},
+    };
+    for (const auto& c : cases) {
+        messages.shown.clear();
+        ::SendMessageW(form->hWnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(c.paths)), 0);
+        EXPECT_EQ(form->filePath(), c.listed) << &c - cases;
         EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), c.selected) << &c - cases;
         EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
     }
