@@ -2,7 +2,8 @@
 # End-to-end test of the trovik window in a real X server: Xvfb with the openbox window manager,
 # driven by xdotool. The greeting comes alone before the window, the window then appears centred,
 # a drag by the background dropped near an edge snaps flush with it, the "-" hot-spot minimises
-# the window and the "X" hot-spot ends the program with status 0.
+# the window and the "X" hot-spot ends the program with status 0. Started with a file, the greeting
+# still comes first, then the window with a box over it: the file's verdict.
 # Usage: window_e2e.sh PATH/TO/trovik. Exit status: 0 passed, 1 failed, 77 skipped (a tool is
 # missing).
 set -uo pipefail
@@ -118,3 +119,20 @@ wait "$trovik"
 status=$?
 ((status == 0)) || fail "the program ended with status $status after a press on \"X\""
 echo "ok: a press on \"X\" with the right button ends the program with status 0"
+
+printf 'MZ.. SexStory ..' >"$work/folder/b.exe"
+(cd "$work/folder" && exec env QT_QPA_PLATFORM=xcb "$binary" b.exe) >"$work/trovik.log" 2>&1 &
+trovik=$!
+pids+=("$trovik")
+within 20 viewable box || fail "started with a file, the greeting did not appear"
+viewable main && fail "started with a file, the main window is shown under the greeting"
+timeout 10 xdotool windowactivate --sync "$found" || fail "could not activate the greeting"
+xdotool key --clearmodifiers Return
+within 10 viewable main || fail "started with a file, the main window did not appear"
+main=$found
+within 10 viewable box || fail "started with a file, no verdict box came over the window"
+timeout 10 xdotool windowactivate --sync "$found" || fail "could not activate the verdict box"
+xdotool key --clearmodifiers Return
+within 10 eval '! viewable box' || fail "the verdict box did not close"
+kill "$trovik"
+echo "ok: started with a file, the greeting comes first, then the window and the file's verdict"

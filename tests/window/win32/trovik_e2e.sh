@@ -2,8 +2,9 @@
 # trovik.exe under wine on the X server and window manager that make test-windows runs, driven by
 # xdotool: the greeting comes alone and first; then the window is 265 by 220 and centred; a file
 # selected and scanned by a click on the caption gives the exact verdict box; a drag dropped near
-# an edge snaps flush; "-" minimises; "X" ends the program with status 0. Boxes are closed by a
-# click on their button. Usage: trovik_e2e.sh WINE_LOADER trovik.exe box_text.exe (77: skipped),
+# an edge snaps flush; "-" minimises; "X" ends the program with status 0. Started again with the
+# file named, the greeting comes first, then the window with the file's verdict over it. Boxes are
+# closed by a click on their button. Usage: trovik_e2e.sh WINE_LOADER trovik.exe box_text.exe (77: skipped),
 # with the loader the build chose.
 set -uo pipefail
 readonly wine=$1 program=$2 box_text_program=$3 title='trovik by -zelvo-'
@@ -89,4 +90,19 @@ wait "$pid"
 status=$?
 pid=''
 ((status == 0)) || fail "ended with status $status"
+
+# Started with the file, as Explorer's "Scan with trovik" starts it.
+(cd "$work/folder" && exec "$wine" "$program" b.exe) >"$work/log" 2>&1 &
+pid=$!
+within 60 one_box || fail "no greeting when started with a file"
+[[ -z $main ]] || fail "the window is up beside the greeting when started with a file"
+close_box
+verdict_over_window() { one_box && [[ -n $main ]]; }
+within 20 verdict_over_window || fail "no verdict box over the window when started with a file"
+[[ $(box_text) == "b.exe is a PASSWORD STEALER!" ]] || fail "verdict of the file named: $(box_text)"
+close_box
+within 20 window_alone || fail "the verdict box did not close"
+xdotool mousemove $((mx + 253)) $((my + 10)) click 1  # "X"
+within 20 eval '! kill -0 $pid 2>/dev/null' || fail "still running after X"
+pid=''
 echo "passed"
