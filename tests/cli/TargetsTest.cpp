@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -13,10 +12,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <winioctl.h>
 
 #include "platform/io/SystemPath.h"
-#include "support/OwnedHandle.h"
 #else
 #include <fnmatch.h>
 #endif
@@ -238,41 +235,6 @@ bool madeSymbolicLink(const fs::path& target, const fs::path& link, bool folder)
            isReparsePoint(link);
 }
 
-// A junction to the folder `target`: a folder with a mount point as its reparse point.
-bool madeJunction(const fs::path& target, const fs::path& link) {
-    if (::CreateDirectoryW(systemPath(link).c_str(), nullptr) == FALSE) {
-        return false;
-    }
-    const std::wstring substitute = L"\\??\\" + systemPath(target).substr(4);
-    const auto length = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
-    // The mount point's buffer, in 16-bit words: the tag, the length of what follows the header
-    // and a reserved word; the offset and length of the substitute name and of the print name
-    // (empty); the names, each ending in a NUL.
-    std::vector<USHORT> buffer(8 + substitute.size() + 2, 0);
-    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-    std::memcpy(buffer.data(), &tag, sizeof(tag));
-    buffer[2] = static_cast<USHORT>(8 + length + 2 * sizeof(wchar_t));
-    buffer[5] = length;
-    buffer[6] = static_cast<USHORT>(length + sizeof(wchar_t));
-    std::copy(substitute.begin(), substitute.end(), buffer.begin() + 8);
-    bool made = false;
-    {
-        const test::OwnedHandle handle(
-            ::CreateFileW(systemPath(link).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        DWORD returned = 0;
-        const auto size = static_cast<DWORD>(buffer.size() * sizeof(USHORT));
-        made = handle.valid() &&
-               ::DeviceIoControl(handle.get(), FSCTL_SET_REPARSE_POINT, buffer.data(), size,
-                                 nullptr, 0, &returned, nullptr) != FALSE;
-    }
-    if (!made || !isReparsePoint(link)) {
-        ::RemoveDirectoryW(systemPath(link).c_str());
-        return false;
-    }
-    return true;
-}
-
 // The Unix path of `path` under wine; empty elsewhere.
 std::wstring unixPath(const fs::path& path) {
     using Convert = char* (*)(LPCWSTR);
@@ -367,12 +329,10 @@ public:
     // not make one.
     std::string make(const fs::path& target, const fs::path& link, bool folder) {
 #ifdef _WIN32
-        if (!madeSymbolicLink(target, link, folder) &&
-            !(folder && madeJunction(link.parent_path() / target, link)) &&
-            !madeUnixLink(target, link, folder)) {
+        if (!madeSymbolicLink(target, link, folder) && !madeUnixLink(target, link, folder)) {
             return "the system made no link at " + link.string() +
-                   (folder ? ": neither a symbolic link nor a junction (nor, under wine, a Unix "
-                             "link that it lists as a reparse point)"
+                   (folder ? ": no symbolic link (nor, under wine, a Unix link that it lists as "
+                             "a reparse point)"
                            : ": no symbolic link to a file (wine makes none, and lists a Unix "
                              "link to a file as the file)");
         }
@@ -415,29 +375,6 @@ TEST_F(TargetsTest, LinksPassedOverOrFollowedOnce) {
               (std::vector<std::string>{"tree/a", "tree/ext/o", "tree/sub/b"}));
     EXPECT_EQ(walk({"outside", "tree"}, recursive(true)).targets,
               (std::vector<std::string>{"outside/o", "tree/a", "tree/sub/b"}));
-}
-
-TEST_F(TargetsTest, LinksToFilesAndNowhereFollowedOnce) {
-    dir.write("links/a", "x");
-    Links links;
-    for (const auto& [target, link, folder] : std::vector<std::tuple<fs::path, fs::path, bool>>{
-             {"a", "links/good", false}, {"nowhere", "links/dangling", false}}) {
-        if (const auto why = links.make(target, dir / link, folder); !why.empty()) {
-            GTEST_SKIP() << why;
-        }
-    }
-    const auto passed = walk({"links"}, recursive(false));
-    EXPECT_EQ(passed.targets, std::vector<std::string>{"links/a"});
-    EXPECT_EQ(passed.passedOver, 2U);
-    const auto followed = walk({"links", "links"}, recursive(true));
-    EXPECT_EQ(followed.targets,
-              (std::vector<std::string>{"links/a", "links/dangling: No such file or directory",
-                                        "links/good"}));
-    EXPECT_EQ(followed.passedOver, 0U);
-    // Named, a link is followed with or without `follow`.
-    EXPECT_EQ(
-        walk({"links/dangling", "links/good"}, recursive(false)).targets,
-        (std::vector<std::string>{"links/dangling: No such file or directory", "links/good"}));
 }
 
 }  // namespace
