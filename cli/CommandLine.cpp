@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -476,18 +475,16 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     return failure ? NotAllScanned : AllClean;
 }
 
-BatchReaders systemBatchReaders() {
-    const char* choice = std::getenv("TROVIK_SCAN_IO");
-    if (choice != nullptr && std::string_view(choice) == "single") {
+BatchReaders systemBatchReaders(std::string_view choice) {
+    if (choice == "single") {
         return {};
     }
     return [](unsigned readers) { return makeSystemBatchReader(readers); };
 }
 
-int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
-                   std::ostream& err) {
-    return runCommandLine(arguments, Console{std::cin, out, err}, systemFileService(),
-                          systemBatchReaders());
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const BatchReaders& readers) {
+    return runCommandLine(arguments, Console{std::cin, out, err}, systemFileService(), readers);
 }
 
 }  // namespace trovik::cli

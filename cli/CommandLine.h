@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/io/FileService.h"
@@ -36,12 +37,13 @@ struct Console {
 int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
                    FileService& files, const BatchReaders& readers);
 
-// The batch readers of the system's that trovik-scan reads its files with: io_uring where the
-// system offers it, unless TROVIK_SCAN_IO=single asks for every file to be read on its own.
-BatchReaders systemBatchReaders();
+// The system's batch readers, as TROVIK_SCAN_IO (its value `choice`, empty when unset) asks:
+// "single" for none, so that every file is read on its own; otherwise io_uring where the system
+// offers it.
+BatchReaders systemBatchReaders(std::string_view choice);
 
-// trovik-scan on the system's files, read as above, with standard input as the list and no
-// progress line.
-int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// trovik-scan on the system's files, with standard input as the list and no progress line.
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const BatchReaders& readers);
 
 }  // namespace trovik::cli

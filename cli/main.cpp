@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -23,10 +24,12 @@ trovik::cli::Console standardConsole() {
 // abort with another status.
 int guarded(const std::vector<std::string>& arguments) {
     try {
-        // The system's files, read in batches where the system allows it.
-        return trovik::cli::runCommandLine(arguments, standardConsole(),
-                                           trovik::systemFileService(),
-                                           trovik::cli::systemBatchReaders());
+        // The system's files, read in batches where the system allows it, unless
+        // TROVIK_SCAN_IO=single asks for each to be read on its own.
+        const char* choice = std::getenv("TROVIK_SCAN_IO");
+        return trovik::cli::runCommandLine(
+            arguments, standardConsole(), trovik::systemFileService(),
+            trovik::cli::systemBatchReaders(choice != nullptr ? choice : ""));
     } catch (const std::exception& failure) {
         std::cerr << "trovik-scan: " << failure.what() << '\n';
     } catch (...) {

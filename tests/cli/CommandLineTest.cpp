@@ -13,6 +13,7 @@
 #include "support/HangBound.h"
 #include "support/OwnedHandle.h"
 #include "support/RunProgram.h"
+#include "support/ScanIo.h"
 #include "support/TempDir.h"
 
 namespace trovik::cli {
@@ -38,7 +39,7 @@ protected:
         arguments.insert(arguments.begin(), "trovik-scan");
         std::ostringstream out;
         std::ostringstream err;
-        const int status = runCommandLine(arguments, out, err);
+        const int status = runCommandLine(arguments, out, err, test::environmentReaders());
         std::filesystem::current_path(previous);
         return {status, out.str(), err.str()};
     }
@@ -531,7 +532,7 @@ TEST_F(CommandLineTest, DashScansStandardInputInItsPlace) {
         const auto previous = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
         const int status = runCommandLine(arguments, Console{in, out, err}, systemFileService(),
-                                          systemBatchReaders());
+                                          test::environmentReaders());
         std::filesystem::current_path(previous);
         EXPECT_EQ(out.str(), row.expected.out) << row.input.size();
         EXPECT_EQ(err.str(), row.expected.err) << row.input.size();

@@ -15,6 +15,7 @@
 #include "scan/ScanPipeline.h"
 #include "support/HangBound.h"
 #include "support/RunProgram.h"
+#include "support/ScanIo.h"
 #include "support/TempDir.h"
 
 namespace trovik {
@@ -71,7 +72,7 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     std::ostringstream out;
     std::ostringstream err;
     const auto start = std::chrono::steady_clock::now();
-    const int status = cli::runCommandLine(arguments, out, err);
+    const int status = cli::runCommandLine(arguments, out, err, test::environmentReaders());
     EXPECT_LT(std::chrono::steady_clock::now() - start, HangBound);
     const std::string t = tree.native() + "/";
     EXPECT_EQ(out.str(), t + "-rf: CLEAN\n" + t + "b/1.txt: CLEAN\n" + t +
@@ -160,7 +161,7 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
                     emit({path, {}});
                 }
             },
-            threads, systemFileService(), cli::systemBatchReaders(),
+            threads, systemFileService(), test::environmentReaders(),
             [&](const Target& target, const ScanVerdict& verdict) {
                 reported += target.path.filename().native() + ": " +
                             (verdict.error ? verdict.error.message() : "scanned") + "\n";

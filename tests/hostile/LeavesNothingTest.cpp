@@ -15,6 +15,7 @@
 #include "hostile/HostileFiles.h"
 #include "scan/ScanCommand.h"
 #include "support/RecordingMessageBox.h"
+#include "support/ScanIo.h"
 #include "support/TempDir.h"
 
 namespace trovik {
@@ -64,7 +65,8 @@ TEST(Descriptors, TenThousandMixedScansLeaveNoneOpen) {
         }
         if (i % 500 == 0) {
             std::ostringstream out;
-            ASSERT_EQ(cli::runCommandLine(arguments, out, out), cli::StealerFound);
+            ASSERT_EQ(cli::runCommandLine(arguments, out, out, test::environmentReaders()),
+                      cli::StealerFound);
         }
     }
     EXPECT_EQ(test::openDescriptorCount(), before);
@@ -127,7 +129,8 @@ TEST(NothingWritten, ScansOpenReadOnlyAndChangeNothing) {
     EXPECT_NE(flags & O_NOATIME, 0);
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(cli::runCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err),
+    EXPECT_EQ(cli::runCommandLine({"trovik-scan", "-r", "-j", "4", dir / "tree"}, out, err,
+                                  test::environmentReaders()),
               cli::StealerFound);
 
     for (const auto& [path, before] : stamps) {
