@@ -244,16 +244,8 @@ bool nextLineWaits(std::istream& in) {
     return in.rdbuf()->in_avail() == 0;
 }
 
-}  // namespace
-
-int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
-                   FileService& files, const BatchReaders& readers) {
-    std::ostream& out = console.out;
-    std::ostream& err = console.err;
-    CLI::App app{
-        "Tells whether files are password stealers: looks for the stealer signatures "
-        "in the first 32000 bytes of each file, without regard to letter case.",
-        ProgramName};
+// The program's description, options, examples and exit statuses, bound to `options`.
+void describeOptions(CLI::App& app, Options& options) {
     app.set_version_flag("--version", std::string(ProgramName) + " " + std::string(VersionText) +
                                           "\n" + std::string(CommentText));
     app.footer(std::string(Examples) +
@@ -266,7 +258,6 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
 #endif
     );
 
-    Options options;
     app.add_flag("-r,--recursive", options.walk.recursive,
                  "Scan the files in folders and their subfolders");
     app.add_option("-j,--jobs", options.jobsText,
@@ -314,7 +305,17 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     app.add_option("PATH", options.paths,
                    "Files to scan, or folders with -r; - is standard input, shown as " +
                        std::string(StandardInputName));
+}
 
+// Parses `arguments` into `options`; the exit status when the run ends here (the help, the version,
+// a usage error), none when the scan is to go on.
+std::optional<int> parseOptions(const std::vector<std::string>& arguments, Options& options,
+                                const Console& console) {
+    CLI::App app{
+        "Tells whether files are password stealers: looks for the stealer signatures "
+        "in the first 32000 bytes of each file, without regard to letter case.",
+        ProgramName};
+    describeOptions(app, options);
     // CLI11 takes the arguments after the program name, last first.
     std::vector<std::string> tail;
     if (!arguments.empty()) {
@@ -327,7 +328,7 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
     std::replace(tail.begin(), tail.end(), std::string("/?"), std::string("--help"));
 #endif
     if (const std::string wrong = flagGivenAValue(app, arguments); !wrong.empty()) {
-        return usageError(err, wrong);
+        return usageError(console.err, wrong);
     }
     try {
         app.parse(tail);
@@ -335,144 +336,209 @@ int runCommandLine(const std::vector<std::string>& arguments, const Console& con
         if (error.get_exit_code() == 0) {  // --help, --version
             std::ostringstream text;
             app.exit(error, text, text);
-            return writeWhole(out, text.str(), err);
+            return writeWhole(console.out, text.str(), console.err);
         }
-        return usageError(err, usageText(error));
+        return usageError(console.err, usageText(error));
     }
     if (!readJobs(options, app.count("--jobs") > 0)) {
-        return usageError(err, "-j wants a number from 1 to " + std::to_string(MostJobs) +
-                                   ", not '" + options.jobsText + "'");
+        return usageError(console.err, "-j wants a number from 1 to " + std::to_string(MostJobs) +
+                                           ", not '" + options.jobsText + "'");
     }
     if (const std::string clash = clashingOptions(options); !clash.empty()) {
-        return usageError(err, clash);
+        return usageError(console.err, clash);
     }
-    // A name in a message, escaped on a terminal.
-    const auto named = [&](const std::string& name) {
-        return console.errIsTerminal ? terminalText(name) : name;
-    };
-    std::vector<OpenList> lists;
-    if (!openLists(options, console, lists)) {
-        return NotAllScanned;
+    return std::nullopt;
+}
+
+// One scan as the options ask for it: the targets of the paths named and listed go in, and each
+// verdict is reported as it comes out, with the progress line, the tally and the summary.
+class ScanRun {
+public:
+    ScanRun(const Options& options, const Console& console, std::vector<OpenList>& lists)
+        : m_options(options),
+          m_console(console),
+          m_lists(lists),
+          m_output(console.out),
+          m_progress(console.err, console.errIsTerminal && !options.quiet, console.columns,
+                     m_start) {}
+
+    [[nodiscard]] MatchDetail detail() const {
+        return m_options.showMatches || m_options.json ? MatchDetail::EachSignature
+                                                       : MatchDetail::VerdictOnly;
     }
-    const bool detail = options.showMatches || options.json;
 
-    // A verdict's line as the options want it: a name and its verdict, JSON, or the name alone.
-    const auto reportLine = [&](const std::string& shown, const ScanVerdict& verdict) {
-        if (options.printNames) {
-            return shown + '\0';  // the name's very bytes, for xargs -0
-        }
-        return options.json ? jsonLine(shown, verdict)
-                            : textLine(console.outIsTerminal ? terminalText(shown) : shown, verdict,
-                                       options.showMatches);
-    };
-    const auto start = std::chrono::steady_clock::now();
-    OutputChannel output(out);
-    ProgressLine progress(err, console.errIsTerminal && !options.quiet, console.columns, start);
-    Tally tally;
-    std::string folder;  // where the walk is, for the progress line
-    FolderSet seen;
-
-    const auto source = [&](const TargetSink& emit, const Settle& settle) {
+    // The targets: the paths named, then each list's, in order.
+    void source(const TargetSink& emit, const Settle& settle) {
         const TargetSink noting = [&](Target&& target) {
             const auto parent = target.path.parent_path();
-            folder = parent.empty() ? "." : shownPath(parent);
-            progress.update(tally.scanned + tally.notScanned, folder);
+            m_folder = parent.empty() ? "." : shownPath(parent);
+            m_progress.update(m_tally.scanned + m_tally.notScanned, m_folder);
             return emit(std::move(target));
         };
-        for (const auto& path : options.paths) {
+        for (const auto& path : m_options.paths) {
             const bool going =
                 path == StandardInput
-                    ? noting(standardInputTarget(console.in, detail ? MatchDetail::EachSignature
-                                                                    : MatchDetail::VerdictOnly))
-                    : collectTarget(pathFromArgument(path), options.walk, seen, noting);
+                    ? noting(standardInputTarget(m_console.in, detail()))
+                    : collectTarget(pathFromArgument(path), m_options.walk, m_seen, noting);
             if (!going) {
                 return;
             }
         }
-        for (OpenList& list : lists) {
-            for (;;) {
-                if (nextLineWaits(*list.stream) && !settle()) {
-                    return;  // the first stealer settled a quiet scan
-                }
-                auto entry = list.entries->next();
-                if (!entry) {
-                    break;
-                }
-                // A line that names nothing is reported by its number, at once (the rest of an
-                // endless line is still to be read past), and the list goes on.
-                const bool going = entry->error
-                                       ? noting({pathFromArgument(list.name + ": line " +
-                                                                  std::to_string(entry->line)),
-                                                 entry->error}) &&
-                                             settle()
-                                       : collectTarget(entry->path, options.walk, seen, noting);
-                if (!going) {
-                    return;
-                }
+        for (OpenList& list : m_lists) {
+            if (!readList(list, noting, settle)) {
+                return;
             }
         }
-    };
-    bool stealerFound = false;
-    bool failure = false;
-    scanInOrder(
-        source, options.jobs, files, readers,
-        [&](const Target& target, const ScanVerdict& verdict) {
-            const bool unreadable = verdict.kind == ScanVerdict::Kind::Unreadable;
-            const bool stealer = verdict.kind == ScanVerdict::Kind::PasswordStealer;
-            ++(unreadable ? tally.notScanned : tally.scanned);
-            tally.stealers += stealer ? 1 : 0;
-            failure = failure || unreadable;
-            stealerFound = stealerFound || stealer;
-            if (unreadable && !options.json) {
-                if (!options.noMessages) {
-                    progress.erase();
-                    err << ProgramName << ": " << named(shownPath(target.path)) << ": "
-                        << verdict.error.message() << '\n';
-                    progress.redraw();
-                }
-            } else if (options.quiet) {
-                // The status is settled by the first stealer, unless the summary counts them all.
-                return options.summary || !stealerFound;
-            } else if (!options.infectedOnly || verdict.kind != ScanVerdict::Kind::Clean) {
-                const std::string shown = shownPath(target.path);
-                if (console.sharedTerminal) {
-                    progress.erase();
-                }
-                if (!output.write(reportLine(shown, verdict))) {
-                    return false;  // the report is lost from here on: stop
-                }
-                if (console.sharedTerminal) {
-                    output.flush();
-                    progress.redraw();
-                }
-            }
-            progress.update(tally.scanned + tally.notScanned, folder);
-            return true;
-        },
-        detail ? MatchDetail::EachSignature : MatchDetail::VerdictOnly);
-    progress.erase();
-    output.flush();
+    }
 
-    for (const OpenList& list : lists) {
-        if (const auto why = list.entries->readError()) {
-            err << ProgramName << ": " << named(list.name)
-                << ": the list could not be read to the end: " << why.message() << '\n';
-            failure = true;
+    // Reports one verdict; false when the scan is to stop.
+    bool report(const Target& target, const ScanVerdict& verdict) {
+        const bool unreadable = verdict.kind == ScanVerdict::Kind::Unreadable;
+        const bool stealer = verdict.kind == ScanVerdict::Kind::PasswordStealer;
+        ++(unreadable ? m_tally.notScanned : m_tally.scanned);
+        m_tally.stealers += stealer ? 1 : 0;
+        m_failure = m_failure || unreadable;
+        m_stealerFound = m_stealerFound || stealer;
+        if (unreadable && !m_options.json) {
+            tellUnreadable(target, verdict);
+        } else if (m_options.quiet) {
+            // The status is settled by the first stealer, unless the summary counts them all.
+            return m_options.summary || !m_stealerFound;
+        } else if (!m_options.infectedOnly || verdict.kind != ScanVerdict::Kind::Clean) {
+            if (!writeLine(shownPath(target.path), verdict)) {
+                return false;  // the report is lost from here on: stop
+            }
+        }
+        m_progress.update(m_tally.scanned + m_tally.notScanned, m_folder);
+        return true;
+    }
+
+    // Ends the report: the lists' failures and the summary; the exit status.
+    int finish() {
+        m_progress.erase();
+        m_output.flush();
+        for (const OpenList& list : m_lists) {
+            if (const auto why = list.entries->readError()) {
+                m_console.err << ProgramName << ": " << named(list.name)
+                              << ": the list could not be read to the end: " << why.message()
+                              << '\n';
+                m_failure = true;
+            }
+        }
+        bool summaryLost = false;
+        if (m_options.summary) {
+            m_tally.passedOver = m_seen.passedOver();
+            summaryLost =
+                writeWhole(m_console.err,
+                           summaryText(m_tally, std::chrono::steady_clock::now() - m_start),
+                           m_console.err) != AllClean;
+        }
+        if (toldLost(m_output.error(), m_console.err) || summaryLost) {
+            return NotAllScanned;
+        }
+        if (m_stealerFound) {
+            return StealerFound;
+        }
+        return m_failure ? NotAllScanned : AllClean;
+    }
+
+private:
+    // The entries of one list; false when the scan is to stop.
+    bool readList(OpenList& list, const TargetSink& noting, const Settle& settle) {
+        for (;;) {
+            if (nextLineWaits(*list.stream) && !settle()) {
+                return false;  // the first stealer settled a quiet scan
+            }
+            auto entry = list.entries->next();
+            if (!entry) {
+                return true;
+            }
+            // A line that names nothing is reported by its number, at once (the rest of an
+            // endless line is still to be read past), and the list goes on.
+            const bool going =
+                entry->error
+                    ? noting({pathFromArgument(list.name + ": line " + std::to_string(entry->line)),
+                              entry->error}) &&
+                          settle()
+                    : collectTarget(entry->path, m_options.walk, m_seen, noting);
+            if (!going) {
+                return false;
+            }
         }
     }
-    bool summaryLost = false;
-    if (options.summary) {
-        tally.passedOver = seen.passedOver();
-        summaryLost = writeWhole(err, summaryText(tally, std::chrono::steady_clock::now() - start),
-                                 err) != AllClean;
+
+    // A name in a message, escaped on a terminal.
+    [[nodiscard]] std::string named(const std::string& name) const {
+        return m_console.errIsTerminal ? terminalText(name) : name;
     }
-    if (toldLost(output.error(), err) || summaryLost) {
+
+    void tellUnreadable(const Target& target, const ScanVerdict& verdict) {
+        if (!m_options.noMessages) {
+            m_progress.erase();
+            m_console.err << ProgramName << ": " << named(shownPath(target.path)) << ": "
+                          << verdict.error.message() << '\n';
+            m_progress.redraw();
+        }
+    }
+
+    // A verdict's line as the options want it: a name and its verdict, JSON, or the name alone;
+    // false when it could not be written.
+    bool writeLine(const std::string& shown, const ScanVerdict& verdict) {
+        std::string line;
+        if (m_options.printNames) {
+            line = shown + '\0';  // the name's very bytes, for xargs -0
+        } else if (m_options.json) {
+            line = jsonLine(shown, verdict);
+        } else {
+            line = textLine(m_console.outIsTerminal ? terminalText(shown) : shown, verdict,
+                            m_options.showMatches);
+        }
+        if (m_console.sharedTerminal) {
+            m_progress.erase();
+        }
+        if (!m_output.write(line)) {
+            return false;
+        }
+        if (m_console.sharedTerminal) {
+            m_output.flush();
+            m_progress.redraw();
+        }
+        return true;
+    }
+
+    const Options& m_options;
+    const Console& m_console;
+    std::vector<OpenList>& m_lists;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    OutputChannel m_output;
+    ProgressLine m_progress;
+    Tally m_tally;
+    std::string m_folder;  // where the walk is, for the progress line
+    FolderSet m_seen;
+    bool m_stealerFound = false;
+    bool m_failure = false;
+};
+
+}  // namespace
+
+int runCommandLine(const std::vector<std::string>& arguments, const Console& console,
+                   FileService& files, const BatchReaders& readers) {
+    Options options;
+    if (const auto ended = parseOptions(arguments, options, console)) {
+        return *ended;
+    }
+    std::vector<OpenList> lists;
+    if (!openLists(options, console, lists)) {
         return NotAllScanned;
     }
-    if (stealerFound) {
-        return StealerFound;
-    }
-    return failure ? NotAllScanned : AllClean;
+    ScanRun run(options, console, lists);
+    scanInOrder([&](const TargetSink& emit, const Settle& settle) { run.source(emit, settle); },
+                options.jobs, files, readers,
+                [&](const Target& target, const ScanVerdict& verdict) {
+                    return run.report(target, verdict);
+                },
+                run.detail());
+    return run.finish();
 }
 
 BatchReaders systemBatchReaders(std::string_view choice) {
