@@ -47,4 +47,9 @@ void VolumeFolders::remember(const std::filesystem::path& folder) {
     m_current[volumeOf(folder)] = tidyFolder(folder);
 }
 
+std::vector<std::filesystem::path> VolumeFolders::startFolders(
+    const std::filesystem::path& start) const {
+    return {start, m_volumes[volumeOf(start)].root, start.root_path()};
+}
+
 }  // namespace trovik

@@ -27,6 +27,12 @@ public:
     // Makes `folder` the current folder of the volume that holds it.
     void remember(const std::filesystem::path& folder);
 
+    // Where the lists open, in the order to try them: `start`, then its volume's root, then the
+    // root of its path. A window falls back quietly from one that cannot be listed to the next,
+    // since no box may come before the greeting.
+    [[nodiscard]] std::vector<std::filesystem::path> startFolders(
+        const std::filesystem::path& start) const;
+
 private:
     std::vector<Volume> m_volumes;
     std::vector<std::filesystem::path> m_current;

@@ -147,9 +147,7 @@ void Form1::showStartFolder() {
     // The working folder; where it cannot be listed, its volume's root, and last the root.
     const std::filesystem::path start = tidyFolder(
         m_services.workingFolder.empty() ? std::filesystem::path("/") : m_services.workingFolder);
-    const std::filesystem::path candidates[] = {
-        start, m_volumeFolders.volumes()[m_volumeFolders.volumeOf(start)].root, start.root_path()};
-    for (const auto& folder : candidates) {
+    for (const auto& folder : m_volumeFolders.startFolders(start)) {
         if (!Dir1->restorePath(folder) && !File1->setPath(Dir1->Path())) {
             break;
         }

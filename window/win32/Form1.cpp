@@ -137,10 +137,16 @@ Form1::Form1(Win32FormServices services)
     createFonts();
     createControls();
     fillDrives();
+    showStartFolder();
+}
+
+void Form1::showStartFolder() {
     const std::filesystem::path start =
         m_volumeFolders.currentFolder(m_volumeFolders.volumeOf(m_services.workingFolder));
-    if (setDirPath(start)) {
-        Dir1_Change();
+    for (const auto& folder : m_volumeFolders.startFolders(start)) {
+        if (setDirPath(folder, true) && setFilePath(m_dirPath, true)) {
+            return;
+        }
     }
 }
 
@@ -338,11 +344,13 @@ void Form1::snapToScreenEdges() {
     }
 }
 
-bool Form1::setDirPath(const std::filesystem::path& wanted) {
+bool Form1::setDirPath(const std::filesystem::path& wanted, bool quietly) {
     const std::filesystem::path folder = tidyFolder(wanted);
     auto contents = readFolderContents(folder);
     if (!contents) {
-        showFolderFailure(folder, contents.error());
+        if (!quietly) {
+            showFolderFailure(folder, contents.error());
+        }
         selectDriveOf(m_dirPath.empty() ? folder : m_dirPath);
         return false;
     }
@@ -379,10 +387,12 @@ bool Form1::setDirPath(const std::filesystem::path& wanted) {
     return true;
 }
 
-bool Form1::setFilePath(const std::filesystem::path& folder) {
+bool Form1::setFilePath(const std::filesystem::path& folder, bool quietly) {
     auto contents = readFolderContents(folder);
     if (!contents) {
-        showFolderFailure(folder, contents.error());
+        if (!quietly) {
+            showFolderFailure(folder, contents.error());
+        }
         return false;
     }
     NameList& files = contents.value().files;

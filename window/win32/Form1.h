@@ -101,9 +101,13 @@ private:
     void createControls();
     void createFonts();
     void fillDrives();
-    // Points a list at `folder`; false, with the critical box shown, when it cannot be read.
-    bool setDirPath(const std::filesystem::path& folder);
-    bool setFilePath(const std::filesystem::path& folder);
+    // Points a list at `folder`; false, with the critical box shown unless `quietly`, when it
+    // cannot be read.
+    bool setDirPath(const std::filesystem::path& folder, bool quietly = false);
+    bool setFilePath(const std::filesystem::path& folder, bool quietly = false);
+    // The lists on the working folder's volume's current folder, or where startFolders falls
+    // back to, without a box.
+    void showStartFolder();
     void showFolderFailure(const std::filesystem::path& folder, std::error_code error);
     void selectDriveOf(const std::filesystem::path& folder);
     void openSelectedFolder();

@@ -43,6 +43,10 @@ TEST(VolumeFolders, AFolderBelongsToTheDeepestVolumeAboveItAndEachKeepsItsCurren
     EXPECT_EQ(currentOf("media/usb"), at("media/usb/y"));
     EXPECT_EQ(currentOf("media/usb/in"), at("media/usb/in"));
     EXPECT_EQ(currentOf("home"), at("home/u/work"));
+    // Where the lists fall back to when the start cannot be listed: its volume's root, then the
+    // root.
+    EXPECT_EQ(folders.startFolders(at("media/usb/x")),
+              (std::vector<std::filesystem::path>{at("media/usb/x"), at("media/usb"), Root}));
 }
 
 }  // namespace

@@ -295,6 +295,18 @@ TEST_F(Win32Form, ADroppedFileIsOpenedAndOtherDropsArePassedOver) {
     }
 }
 
+// Started in a folder that cannot be listed, the form falls back quietly to its volume's root: no
+// box may come before the greeting.
+TEST_F(Win32Form, AStartFolderThatCannotBeListedFallsBackQuietlyToItsRoot) {
+    form.reset();
+    messages.shown.clear();
+    form.emplace(Win32FormServices{messages, systemFileService(), volumes, screen, move,
+                                   [this] { ++ends; }, folder / "gone"});
+    EXPECT_EQ(messages.shown, std::vector<Shown>{});
+    EXPECT_EQ(form->dirPath(), folder.path().root_path());
+    EXPECT_EQ(form->filePath(), folder.path().root_path());
+}
+
 TEST_F(Win32Form, HotSpotsActOnAnyButtonAndTheBackgroundDragsThenSnaps) {
     for (UINT button : {UINT{WM_LBUTTONDOWN}, UINT{WM_RBUTTONDOWN}, UINT{WM_MBUTTONDOWN}}) {
         ::ShowWindow(form->hWnd(), SW_RESTORE);
