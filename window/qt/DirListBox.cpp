@@ -1,5 +1,6 @@
 #include "window/qt/DirListBox.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -108,7 +109,9 @@ DirListBox::DirListBox(VolumeFolders& volumes, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideNone);
-    connect(this, &QAbstractItemView::activated, this, &DirListBox::open);
+    // A double click or Enter opens an entry, as on Windows; not `activated`, which some styles
+    // raise on a single click.
+    connect(this, &QAbstractItemView::doubleClicked, this, &DirListBox::open);
 }
 
 std::optional<FolderError> DirListBox::setPath(const std::filesystem::path& folder) {
@@ -159,6 +162,15 @@ void DirListBox::open(const QModelIndex& index) {
         markCurrentFolder();
         emit openFailed(*failure);
     }
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        open(currentIndex());
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void DirListBox::markCurrentFolder() {

@@ -75,6 +75,10 @@ signals:
     // The user opened an entry that could not be listed; the list stayed where it was.
     void openFailed(const trovik::FolderError& failure);
 
+protected:
+    // Enter opens the current entry, whatever the style makes of a single click.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     std::optional<FolderError> list(const std::filesystem::path& folder);
     void open(const QModelIndex& index);

@@ -262,7 +262,14 @@ void Form1::Drive1_Change() {
     if (chosen == CB_ERR) {
         return;
     }
-    if (setDirPath(m_volumeFolders.currentFolder(static_cast<std::size_t>(chosen)))) {
+    const auto volume = static_cast<std::size_t>(chosen);
+    const std::filesystem::path before = m_dirPath;
+    const std::filesystem::path& current = m_volumeFolders.currentFolder(volume);
+    const std::filesystem::path& root = m_volumeFolders.volumes()[volume].root;
+    // A volume whose current folder has gone since is entered at its root.
+    const bool listed =
+        setDirPath(current, current != root) || (current != root && setDirPath(root));
+    if (listed && m_dirPath != before) {
         Dir1_Change();
     }
 }
@@ -348,6 +355,7 @@ bool Form1::setDirPath(const std::filesystem::path& wanted, bool quietly) {
     const std::filesystem::path folder = tidyFolder(wanted);
     auto contents = readFolderContents(folder);
     if (!contents) {
+        markCurrentFolder();  // the highlight back on the folder the list is on, before the box
         if (!quietly) {
             showFolderFailure(folder, contents.error());
         }
@@ -378,7 +386,7 @@ bool Form1::setDirPath(const std::filesystem::path& wanted, bool quietly) {
         }
         ::SendMessageW(Dir1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
-    ::SendMessageW(Dir1, LB_SETCURSEL, static_cast<WPARAM>(std::max(depth - 1, 0)), 0);
+    markCurrentFolder();
     ::SendMessageW(Dir1, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(Dir1, nullptr, TRUE);
     m_dirPath = folder;
@@ -415,6 +423,15 @@ bool Form1::setFilePath(const std::filesystem::path& folder, bool quietly) {
 
 void Form1::showFolderFailure(const std::filesystem::path& folder, std::error_code error) {
     m_services.messages.show(folderErrorText({folder, error}), MessageIcon::Critical);
+}
+
+void Form1::markCurrentFolder() {
+    // The folder is the last of the open rows, after its ancestors.
+    std::size_t current = 0;
+    while (current + 1 < m_dirEntries.size() && m_dirEntries[current + 1].open) {
+        ++current;
+    }
+    ::SendMessageW(Dir1, LB_SETCURSEL, current, 0);
 }
 
 void Form1::openSelectedFolder() {
@@ -533,6 +550,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MBUTTONDOWN:
             mouseDown(MK_MBUTTON, lParam);
             return 0;
+        case WM_XBUTTONDOWN:
+            mouseDown(GET_XBUTTON_WPARAM(wParam) == XBUTTON1 ? MK_XBUTTON1 : MK_XBUTTON2, lParam);
+            return TRUE;
         case WM_LBUTTONUP:
             if (m_label1Pressed) {
                 m_label1Pressed = false;

@@ -111,6 +111,8 @@ private:
     void showFolderFailure(const std::filesystem::path& folder, std::error_code error);
     void selectDriveOf(const std::filesystem::path& folder);
     void openSelectedFolder();
+    // Highlights the folder the folder list is on.
+    void markCurrentFolder();
     // The paths of a drop on the window: one file is opened, anything else passed over.
     void takeDrop(HDROP drop);
     void paint();

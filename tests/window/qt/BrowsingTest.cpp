@@ -30,6 +30,10 @@ TEST_F(Browsing, StartsOnTheWorkingFolderAndOpensFoldersClearingTheSelection) {
     openFolder("A", true);  // an ancestor
     expectChainAt(a);
     EXPECT_EQ(folderTexts().back(), "work");
+
+    // Only a double click or Enter opens a folder: not what a style makes of a single click.
+    emit form->Dir1->activated(form->Dir1->model()->index(rowOf(folderTexts(), "work"), 0));
+    expectChainAt(a);
 }
 
 // Each volume keeps its current folder; one removed meanwhile is entered at the volume's root. A

@@ -308,13 +308,18 @@ TEST_F(Win32Form, AStartFolderThatCannotBeListedFallsBackQuietlyToItsRoot) {
 }
 
 TEST_F(Win32Form, HotSpotsActOnAnyButtonAndTheBackgroundDragsThenSnaps) {
-    for (UINT button : {UINT{WM_LBUTTONDOWN}, UINT{WM_RBUTTONDOWN}, UINT{WM_MBUTTONDOWN}}) {
+    const std::pair<UINT, WPARAM> buttons[] = {{WM_LBUTTONDOWN, 0},
+                                               {WM_RBUTTONDOWN, 0},
+                                               {WM_MBUTTONDOWN, 0},
+                                               {WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1)},
+                                               {WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON2)}};
+    for (const auto& [button, which] : buttons) {
         ::ShowWindow(form->hWnd(), SW_RESTORE);
-        ::SendMessageW(form->hWnd(), button, 0, MAKELPARAM(246, 17));
-        EXPECT_TRUE(::IsIconic(form->hWnd()));
-        ::SendMessageW(form->hWnd(), button, 0, MAKELPARAM(249, 4));
+        ::SendMessageW(form->hWnd(), button, which, MAKELPARAM(246, 17));
+        EXPECT_TRUE(::IsIconic(form->hWnd())) << button;
+        ::SendMessageW(form->hWnd(), button, which, MAKELPARAM(249, 4));
     }
-    EXPECT_EQ(ends, 3);
+    EXPECT_EQ(ends, 5);
     ::ShowWindow(form->hWnd(), SW_RESTORE);
 
     const struct {
@@ -362,6 +367,26 @@ TEST_F(Win32Form, BrowsingKeepsEachDrivesFolderAndAFolderThatCannotBeOpenedLeave
     chooseDrive({workDrive, L':'});
     EXPECT_EQ(form->filePath(), folder / "sub");
     EXPECT_EQ(messages.shown.size(), 1U);
+
+    // The same drive again, its folder unchanged: the file list keeps its selection.
+    ::SendMessageW(form->File1, LB_SETCURSEL, 0, 0);
+    chooseDrive({workDrive, L':'});
+    EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), 0);
+
+    // A folder that fails to open: the highlight goes back to the folder the list is on.
+    const auto rows = items(form->Dir1);
+    ::SendMessageW(form->Dir1, LB_SETCURSEL, rows.size() - 2, 0);  // the parent, then gone
+    fs::remove_all(folder.path());
+    command(form->Dir1, LBN_DBLCLK);
+    EXPECT_EQ(messages.shown.size(), 2U);
+    EXPECT_EQ(::SendMessageW(form->Dir1, LB_GETCURSEL, 0, 0),
+              static_cast<LRESULT>(rows.size() - 1));
+
+    // Its drive chosen again after the folder went: entered at the root, without a box.
+    chooseDrive({otherDrive, L':'});
+    chooseDrive({workDrive, L':'});
+    EXPECT_EQ(form->filePath(), folder.path().root_path());
+    EXPECT_EQ(messages.shown.size(), 2U);
 }
 
 }  // namespace
