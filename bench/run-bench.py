@@ -3,6 +3,9 @@
 
     bench/run-bench.py [--build build-bench] [--files 20000] [--runs 15]
 
+It first prints the kind of machine, with page-table isolation or without, since the figures
+depend on it; then:
+
 1. Installs the tools only the benchmark needs (hyperfine, yara, ripgrep, strace, GNU time) when
    missing.
 2. Makes a deterministic corpus (mostly 1 to 32 KiB, some up to 4 MiB, signatures planted inside
@@ -266,6 +269,21 @@ def hyperfine(commands, rounds: int, runs: int, warmup: int, out: Path):
             {name: statistics.median(t) for name, t in cpu.items()})
 
 
+def machine_kind():
+    """The kind of machine, as the figures depend on it: with page-table isolation (each system
+    call about ten times dearer) or without, and the kernel's own word on it."""
+    try:
+        pti = "pti=on" in Path("/proc/cmdline").read_text().split()
+    except OSError:
+        pti = False
+    try:
+        meltdown = Path("/sys/devices/system/cpu/vulnerabilities/meltdown").read_text().strip()
+    except OSError:
+        meltdown = "unknown"
+    kind = "with page-table isolation" if pti else "without page-table isolation"
+    return f"{kind} (meltdown: {meltdown}), {os.cpu_count()} cores"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default="build-bench", help="the CMake build folder")
@@ -281,6 +299,7 @@ def main():
     parser.add_argument("--skip-peers", action="store_true")
     args = parser.parse_args()
 
+    print(f"Machine: {machine_kind()}")
     if not args.no_install:
         ensure_tools()
     build = Path(args.build).resolve()
