@@ -4,11 +4,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
-#include <cassert>
 
-#include "window/core/VolumeFolders.h"
 #include "window/qt/ListedName.h"
-#include "window/qt/ReadFolder.h"
 
 namespace trovik {
 namespace {
@@ -45,15 +42,14 @@ FolderModel::FolderModel(QIcon openIcon, QIcon closedIcon, QObject* parent)
       m_openIcon(std::move(openIcon)),
       m_closedIcon(std::move(closedIcon)) {}
 
-void FolderModel::setRows(std::vector<FolderRow> rows) {
+void FolderModel::setRows(const std::vector<FolderRow>& rows) {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_rows.clear();
+    m_rows.reserve(rows.size());
+    for (const FolderRow& row : rows) {
+        m_rows.push_back({displayText(row.name()), row.level, row.open});
+    }
     endResetModel();
-}
-
-const FolderRow& FolderModel::at(int row) const {
-    assert(row >= 0 && static_cast<std::size_t>(row) < m_rows.size());
-    return m_rows[static_cast<std::size_t>(row)];
 }
 
 int FolderModel::rowCount(const QModelIndex& parent) const {
@@ -64,7 +60,7 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const FolderRow& row = at(index.row());
+    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     switch (role) {
         case Qt::DisplayRole:
             return row.text;
@@ -77,28 +73,8 @@ QVariant FolderModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-std::vector<FolderRow> folderRows(const std::filesystem::path& folder, const NameList& subfolders) {
-    std::vector<FolderRow> rows;
-    std::filesystem::path ancestor;
-    int level = 0;
-    for (const auto& step : folder) {
-        if (step.empty()) {
-            continue;  // a separator at the end
-        }
-        ancestor /= step;
-        const bool isRoot = ancestor == ancestor.root_path();
-        rows.push_back({ancestor, displayText(isRoot ? ancestor : step), level++, true});
-    }
-    for (std::size_t i = 0; i < subfolders.size(); ++i) {
-        rows.push_back(
-            {folder / subfolders.name(i), displayText(subfolders.view(i)), level, false});
-    }
-    return rows;
-}
-
-DirListBox::DirListBox(VolumeFolders& volumes, QWidget* parent)
+DirListBox::DirListBox(QWidget* parent)
     : QListView(parent),
-      m_volumes(volumes),
       m_model(style()->standardIcon(QStyle::SP_DirOpenIcon),
               style()->standardIcon(QStyle::SP_DirClosedIcon), this) {
     setModel(&m_model);
@@ -114,53 +90,24 @@ DirListBox::DirListBox(VolumeFolders& volumes, QWidget* parent)
     connect(this, &QAbstractItemView::doubleClicked, this, &DirListBox::open);
 }
 
-std::optional<FolderError> DirListBox::setPath(const std::filesystem::path& folder) {
-    const std::filesystem::path before = m_path;
-    if (auto failure = list(folder)) {
-        return failure;
-    }
-    if (m_path != before) {
-        emit changed();
-    }
-    return std::nullopt;
+void DirListBox::showRows(const std::vector<FolderRow>& rows, std::size_t current) {
+    m_model.setRows(rows);
+    mark(current);
 }
 
-std::optional<FolderError> DirListBox::setPath(std::size_t volume) {
-    const std::filesystem::path current = m_volumes.currentFolder(volume);
-    auto failure = setPath(current);
-    // A volume whose current folder has gone since is entered at its root.
-    const std::filesystem::path& root = m_volumes.volumes()[volume].root;
-    if (failure && current != root && !setPath(root)) {
-        return std::nullopt;
-    }
-    return failure;
+void DirListBox::mark(std::size_t current) {
+    const QModelIndex index = m_model.index(static_cast<int>(current));
+    setCurrentIndex(index);
+    scrollTo(index);
 }
 
-std::optional<FolderError> DirListBox::restorePath(const std::filesystem::path& folder) {
-    return list(folder);
-}
-
-std::optional<FolderError> DirListBox::list(const std::filesystem::path& folder) {
-    const std::filesystem::path tidy = tidyFolder(folder);
-    auto subfolders = readFolder(tidy, EntryKind::Folder);
-    if (!subfolders) {
-        return FolderError{tidy, subfolders.error()};
-    }
-    m_model.setRows(folderRows(tidy, subfolders.value()));
-    m_path = tidy;
-    m_volumes.remember(tidy);
-    markCurrentFolder();
-    return std::nullopt;
+QString DirListBox::text(int row) const {
+    return m_model.index(row).data().toString();
 }
 
 void DirListBox::open(const QModelIndex& index) {
-    if (!index.isValid()) {
-        return;
-    }
-    const std::filesystem::path folder = m_model.at(index.row()).path;
-    if (auto failure = setPath(folder)) {
-        markCurrentFolder();
-        emit openFailed(*failure);
+    if (index.isValid()) {
+        emit opened(static_cast<std::size_t>(index.row()));
     }
 }
 
@@ -171,17 +118,6 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QListView::keyPressEvent(event);
-}
-
-void DirListBox::markCurrentFolder() {
-    // The folder is the last of the open rows, after its ancestors.
-    int current = 0;
-    while (current + 1 < m_model.rowCount() && m_model.at(current + 1).open) {
-        ++current;
-    }
-    const QModelIndex index = m_model.index(current);
-    setCurrentIndex(index);
-    scrollTo(index);
 }
 
 }  // namespace trovik

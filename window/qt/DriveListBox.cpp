@@ -2,7 +2,6 @@
 
 #include <QSignalBlocker>
 
-#include "window/core/VolumeFolders.h"
 #include "window/qt/ListedName.h"
 
 namespace trovik {
@@ -15,9 +14,9 @@ QString volumeText(const Volume& volume) {
     return text;
 }
 
-DriveListBox::DriveListBox(VolumeFolders& volumes, QWidget* parent)
-    : QComboBox(parent), m_volumes(volumes) {
-    for (const Volume& volume : m_volumes.volumes()) {
+DriveListBox::DriveListBox(const std::vector<Volume>& volumes, QWidget* parent)
+    : QComboBox(parent) {
+    for (const Volume& volume : volumes) {
         addItem(volumeText(volume));
     }
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::changed);
@@ -27,9 +26,9 @@ std::size_t DriveListBox::Drive() const {
     return static_cast<std::size_t>(std::max(currentIndex(), 0));
 }
 
-void DriveListBox::showVolumeOf(const std::filesystem::path& folder) {
+void DriveListBox::showDrive(std::size_t volume) {
     const QSignalBlocker quiet(this);
-    setCurrentIndex(static_cast<int>(m_volumes.volumeOf(folder)));
+    setCurrentIndex(static_cast<int>(volume));
 }
 
 }  // namespace trovik

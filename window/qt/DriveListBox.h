@@ -2,13 +2,11 @@
 
 #include <QComboBox>
 #include <cstddef>
-#include <filesystem>
+#include <vector>
 
 #include "platform/VolumeService.h"
 
 namespace trovik {
-
-class VolumeFolders;
 
 // The drive list: a drop-down of the mounted volumes, each shown as its mount point and, when it
 // has one, its label in brackets. Choosing another volume raises `changed`.
@@ -16,20 +14,16 @@ class DriveListBox final : public QComboBox {
     Q_OBJECT
 
 public:
-    // `volumes` lists the volumes and keeps their current folders; it must outlive the list.
-    explicit DriveListBox(VolumeFolders& volumes, QWidget* parent = nullptr);
+    explicit DriveListBox(const std::vector<Volume>& volumes, QWidget* parent = nullptr);
 
     // The index of the chosen volume in the volume list.
     [[nodiscard]] std::size_t Drive() const;
 
-    // Shows the volume that holds `folder`, without raising `changed`.
-    void showVolumeOf(const std::filesystem::path& folder);
+    // Shows the volume with this index, without raising `changed`.
+    void showDrive(std::size_t volume);
 
 signals:
     void changed();
-
-private:
-    VolumeFolders& m_volumes;
 };
 
 // How the drive list shows a volume: "/media/usb [STICK]", or the mount point alone.

@@ -1,9 +1,7 @@
 #include "window/qt/FileListBox.h"
 
+#include <QScopedValueRollback>
 #include <cassert>
-
-#include "window/core/StartFile.h"
-#include "window/qt/ReadFolder.h"
 
 namespace trovik {
 
@@ -32,44 +30,31 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(this) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideNone);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_quiet) {
+            emit selected(ListIndex());
+        }
+    });
 }
 
-std::optional<FolderError> FileListBox::setPath(const std::filesystem::path& folder) {
-    const std::filesystem::path tidy = tidyFolder(folder);
-    auto names = readFolder(tidy, EntryKind::File);
-    if (!names) {
-        return FolderError{tidy, names.error()};
-    }
-    m_model.setNames(std::move(names).value());
-    m_path = tidy;
+void FileListBox::showNames(NameList names) {
+    const QScopedValueRollback quiet(m_quiet, true);
+    m_model.setNames(std::move(names));
     clearSelection();
     scrollToTop();
-    return std::nullopt;
 }
 
-FileSelection FileListBox::selection() const {
-    return label1Selection(m_path, m_model.names(), ListIndex());
-}
-
-std::filesystem::path FileListBox::FileName() const {
-    return selection().FileName;
+void FileListBox::select(std::int64_t index) {
+    const QScopedValueRollback quiet(m_quiet, true);
+    const QModelIndex row = m_model.index(static_cast<int>(index));
+    setCurrentIndex(row);
+    scrollTo(row);
 }
 
 ListedName FileListBox::entry(int row) const {
     assert(row >= 0 && row < count());
     const auto index = static_cast<std::size_t>(row);
     return {m_model.names().name(index), displayText(m_model.names().view(index))};
-}
-
-bool FileListBox::selectName(const std::filesystem::path& name) {
-    const std::int64_t row = indexOfName(m_model.names(), name);
-    if (row < 0) {
-        return false;
-    }
-    const QModelIndex index = m_model.index(static_cast<int>(row));
-    setCurrentIndex(index);
-    scrollTo(index);
-    return true;
 }
 
 std::int64_t FileListBox::ListIndex() const {

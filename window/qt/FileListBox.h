@@ -3,11 +3,8 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <cstdint>
-#include <filesystem>
-#include <optional>
-#include <vector>
 
-#include "window/core/FolderListing.h"
+#include "window/core/NameList.h"
 #include "window/qt/ListedName.h"
 
 namespace trovik {
@@ -27,41 +24,33 @@ private:
     NameList m_names;
 };
 
-// The file list: the regular files of one folder, hidden files left out, sorted. A single click
-// selects a file. A model with a view of uniform rows keeps folders of any size quick.
+// The file list: the names of one folder's files. A single click selects a file, and raises
+// `selected` with its row (-1 when none is). A model with a view of uniform rows keeps folders of
+// any size quick.
 class FileListBox final : public QListView {
     Q_OBJECT
 
 public:
     explicit FileListBox(QWidget* parent = nullptr);
 
-    // The folder whose files are listed; the root ends with a separator, other folders do not.
-    [[nodiscard]] const std::filesystem::path& Path() const { return m_path; }
-
-    // Re-reads `folder` and clears the selection. When the folder cannot be listed, the list
-    // stays as it was and the failure is returned.
-    [[nodiscard]] std::optional<FolderError> setPath(const std::filesystem::path& folder);
-
-    // What a scan of the selected entry needs: the folder, the entry's name and index.
-    [[nodiscard]] FileSelection selection() const;
-
-    // The selected entry's bare name, empty when nothing is selected.
-    [[nodiscard]] std::filesystem::path FileName() const;
+    // Shows `names`, none selected.
+    void showNames(NameList names);
+    // Selects the entry at `index`, and shows it, without raising `selected`.
+    void select(std::int64_t index);
 
     // The selected entry's index, negative when nothing is selected.
     [[nodiscard]] std::int64_t ListIndex() const;
 
-    // Selects the entry named `name`, and shows it; false when the list has none.
-    bool selectName(const std::filesystem::path& name);
-
-    [[nodiscard]] const NameList& names() const { return m_model.names(); }
     [[nodiscard]] int count() const { return m_model.rowCount(); }
     // The name and text of `row`, which must be in the list.
     [[nodiscard]] ListedName entry(int row) const;
 
+signals:
+    void selected(std::int64_t index);
+
 private:
     FileNameModel m_model;
-    std::filesystem::path m_path;
+    bool m_quiet = false;  // a change the browser made, not the user
 };
 
 }  // namespace trovik

@@ -87,7 +87,8 @@ std::vector<std::filesystem::path> localFiles(const QMimeData* data) {
 Form1::Form1(FormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_services(std::move(services)),
-      m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder) {
+      m_browser(m_services.volumes.mountedVolumes(), m_services.workingFolder, m_lister,
+                m_services.messages) {
     setWindowTitle(fromUtf8(ApplicationTitle));
     setFixedSize(pixels(layout::Form1Client).size());
     setFocusPolicy(Qt::NoFocus);
@@ -95,7 +96,7 @@ Form1::Form1(FormServices services, QWidget* parent)
 
     createControls();
     connectHandlers();
-    showStartFolder();
+    m_browser.start(*this);
     centreOnScreen();
     Drive1->setFocus();
     connect(Label3, &FormLabel::pressed, this, &Form1::Label3_MouseDown);
@@ -105,8 +106,8 @@ Form1::Form1(FormServices services, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::createControls() {
-    Drive1 = new DriveListBox(m_volumeFolders, this);
-    Dir1 = new DirListBox(m_volumeFolders, this);
+    Drive1 = new DriveListBox(m_browser.volumes(), this);
+    Dir1 = new DirListBox(this);
     File1 = new FileListBox(this);
     for (QWidget* list : std::initializer_list<QWidget*>{Drive1, Dir1, File1}) {
         list->setFont(listFont());
@@ -137,22 +138,10 @@ void Form1::createControls() {
 
 void Form1::connectHandlers() {
     connect(Drive1, &DriveListBox::changed, this, &Form1::Drive1_Change);
-    connect(Dir1, &DirListBox::changed, this, &Form1::Dir1_Change);
-    connect(Dir1, &DirListBox::openFailed, this,
-            [this](const FolderError& failure) { reportOpenFailure(failure); });
+    connect(Dir1, &DirListBox::opened, this, [this](std::size_t row) { m_browser.openRow(row); });
+    connect(File1, &FileListBox::selected, this,
+            [this](std::int64_t index) { m_browser.selectFile(index); });
     connect(Label1, &FormLabel::clicked, this, &Form1::Label1_Click);
-}
-
-void Form1::showStartFolder() {
-    // The working folder; where it cannot be listed, its volume's root, and last the root.
-    const std::filesystem::path start = tidyFolder(
-        m_services.workingFolder.empty() ? std::filesystem::path("/") : m_services.workingFolder);
-    for (const auto& folder : m_volumeFolders.startFolders(start)) {
-        if (!Dir1->restorePath(folder) && !File1->setPath(Dir1->Path())) {
-            break;
-        }
-    }
-    Drive1->showVolumeOf(Dir1->Path());
 }
 
 void Form1::centreOnScreen() {
@@ -166,43 +155,39 @@ void Form1::centreOnScreen() {
 }
 
 void Form1::Drive1_Change() {
-    reportOpenFailure(Dir1->setPath(Drive1->Drive()));
-}
-
-void Form1::Dir1_Change() {
-    reportOpenFailure(File1->setPath(Dir1->Path()));
+    m_browser.Drive1_Change(Drive1->Drive());
 }
 
 void Form1::Label1_Click() {
-    ScanCommand(File1->selection(), m_services.messages, m_services.files);
+    ScanCommand(m_browser.selection(), m_services.messages, m_services.files);
 }
 
 void Form1::scanStartFile(const StartFile& file) {
-    if (File1->Path() == file.folder) {
-        File1->selectName(file.name);
-    }
-    ScanCommand(startSelection(file, File1->Path(), File1->names()), m_services.messages,
-                m_services.files);
+    ScanCommand(m_browser.selectStartFile(file), m_services.messages, m_services.files);
 }
 
 void Form1::openFile(const StartFile& file) {
-    if (Dir1->Path() != file.folder) {
-        reportOpenFailure(Dir1->setPath(file.folder));
-        Drive1->showVolumeOf(Dir1->Path());
-    }
-    scanStartFile(file);
+    ScanCommand(m_browser.openFile(file), m_services.messages, m_services.files);
 }
 
-void Form1::reportOpenFailure(const std::optional<FolderError>& failure) {
-    if (!failure) {
-        return;
-    }
-    if (!File1->Path().empty() && Dir1->Path() != File1->Path()) {
-        // Where even that folder is gone, the folder list stays where it is.
-        (void)Dir1->restorePath(File1->Path());
-    }
-    Drive1->showVolumeOf(Dir1->Path());
-    m_services.messages.show(folderErrorText(*failure), MessageIcon::Critical);
+void Form1::showDrive(std::size_t volume) {
+    Drive1->showDrive(volume);
+}
+
+void Form1::showFolders(const std::vector<FolderRow>& rows, std::size_t current) {
+    Dir1->showRows(rows, current);
+}
+
+void Form1::markFolder(std::size_t current) {
+    Dir1->mark(current);
+}
+
+void Form1::showFiles(const NameList& names) {
+    File1->showNames(names);
+}
+
+void Form1::showSelection(std::int64_t index) {
+    File1->select(index);
 }
 
 void Form1::Form_Load() {

@@ -2,12 +2,11 @@
 
 #include <QIcon>
 #include <QWidget>
-#include <optional>
 
-#include "window/core/FolderListing.h"
+#include "window/core/Browser.h"
 #include "window/core/StartFile.h"
-#include "window/core/VolumeFolders.h"
 #include "window/qt/FormServices.h"
+#include "window/qt/ReadFolder.h"
 #include "window/qt/WindowDrag.h"
 
 namespace trovik {
@@ -17,13 +16,17 @@ class DriveListBox;
 class FileListBox;
 class FormLabel;
 
-// The main window: a borderless 265 by 220 picture with three lists and four labels on it.
-class Form1 : public QWidget {
+// The main window: a borderless 265 by 220 picture with three lists and four labels on it. The
+// lists show the browser's chain and hand it the user's choices.
+class Form1 : public QWidget, private BrowserView {
     Q_OBJECT
 
 public:
     explicit Form1(FormServices services, QWidget* parent = nullptr);
     ~Form1() override;
+
+    // The lists' chain: the drive, the folders, the files and the selection.
+    [[nodiscard]] const Browser& browser() const { return m_browser; }
 
     // The controls, by the names the tool gives them. Owned by the form.
     DriveListBox* Drive1 = nullptr;  // the volumes
@@ -36,8 +39,6 @@ public:
 
     // Points the folder list at the chosen volume's current folder.
     void Drive1_Change();
-    // Points the file list at the folder list's folder.
-    void Dir1_Change();
     // Scans the file selected in the file list.
     void Label1_Click();
     // Shows the greeting; run once, before the window is first shown.
@@ -67,14 +68,17 @@ protected:
 private:
     void createControls();
     void connectHandlers();
-    void showStartFolder();
     void centreOnScreen();
-    // Shows the box for a folder that could not be opened and puts the lists back in step: the
-    // folder list on the file list's folder, the drive list on the folder list's volume.
-    void reportOpenFailure(const std::optional<FolderError>& failure);
+
+    void showDrive(std::size_t volume) override;
+    void showFolders(const std::vector<FolderRow>& rows, std::size_t current) override;
+    void markFolder(std::size_t current) override;
+    void showFiles(const NameList& names) override;
+    void showSelection(std::int64_t index) override;
 
     FormServices m_services;
-    VolumeFolders m_volumeFolders;
+    QtFolderLister m_lister;
+    Browser m_browser;
     QIcon m_face;  // the picture, and a copy at twice the pixels for scaled screens; read when
                    // first painted
     bool m_iconSet = false;

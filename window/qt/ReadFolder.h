@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/io/Result.h"
+#include "window/core/Browser.h"
 #include "window/core/FolderListing.h"
 
 namespace trovik {
@@ -17,5 +18,13 @@ inline constexpr std::chrono::milliseconds FolderReadMoment{20};
 // there: the caller's state cannot change under it.
 Result<NameList> readFolder(const std::filesystem::path& folder, EntryKind kind,
                             std::chrono::milliseconds moment = FolderReadMoment);
+
+// The folder listing the window browses with: readFolder's, dot-names hidden.
+class QtFolderLister final : public FolderLister {
+public:
+    Result<NameList> list(const std::filesystem::path& folder, EntryKind kind) override {
+        return readFolder(folder, kind);
+    }
+};
 
 }  // namespace trovik

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "support/RecordingMessageBox.h"
@@ -85,17 +86,22 @@ struct Screen final : BrowserView {
 constexpr std::size_t ARow = 1;  // the drive list: the root, then A and B
 constexpr std::size_t BRow = 2;
 
+// A browser over the disk, started in a/work, driven by steps as a user and the system would
+// take them, each a word and a path (or a name): "start a/x", "refuse a/x" (cannot be listed),
+// "refuse-files a/x", "gone a/x", "select pws.exe", "drive b", "open a/x", "drop b/y/file".
 struct Harness {
     Disk disk;
     RecordingMessageBox messages;
     Screen screen;
     std::optional<Browser> browser;
+    FileSelection dropped;
 
     Harness() {
         for (const char* file : {"a/work/pws.exe", "a/work/report.doc", "a/work/deeper/inner.exe",
                                  "a/top.exe", "b/b.bin", "b/stuff/other.bin"}) {
             disk.file(at(file));
         }
+        start(at("a/work"));
     }
     void start(const fs::path& working) {
         screen = Screen{};
@@ -103,171 +109,121 @@ struct Harness {
                         messages);
         browser->start(screen);
     }
+    // The user's gestures change the screen first, then tell the browser.
     void open(const fs::path& folder) {
         const auto& rows = browser->rows();
         const auto row = std::ranges::find(rows, folder, &FolderRow::folder);
         ASSERT_NE(row, rows.end()) << folder;
-        screen.highlight = static_cast<std::size_t>(row - rows.begin());  // the user's highlight
+        screen.highlight = static_cast<std::size_t>(row - rows.begin());
         browser->openRow(screen.highlight);
     }
-    // Selects the entry as the user does: on the screen, and the browser is told.
-    void select(const char* name) {
-        screen.selected = indexOfName(browser->fileNames(), name);
-        browser->selectFile(screen.selected);
+    void step(const std::string& verb, const std::string& what) {
+        if (verb == "start") {
+            start(at(what.c_str()));
+        } else if (verb == "refuse") {
+            disk.refused.insert(at(what.c_str()));
+        } else if (verb == "refuse-files") {
+            disk.filesRefused.insert(at(what.c_str()));
+        } else if (verb == "gone") {
+            disk.remove(at(what.c_str()));
+        } else if (verb == "select") {
+            screen.selected = indexOfName(browser->fileNames(), what);
+            browser->selectFile(screen.selected);
+        } else if (verb == "drive") {
+            browser->Drive1_Change(what == "a" ? ARow : BRow);
+        } else if (verb == "open") {
+            open(at(what.c_str()));
+        } else if (verb == "drop") {
+            dropped = browser->openFile(startFile(at(what.c_str()), {}));
+        } else {
+            FAIL() << "no step " << verb;
+        }
+    }
+    void run(const std::string& steps) {
+        std::istringstream words(steps);
+        for (std::string verb, what; words >> verb >> what;) {
+            step(verb, what);
+        }
     }
 };
 
-Shown failed(const fs::path& folder, std::errc reason) {
-    return {folderErrorText({folder, std::make_error_code(reason)}), MessageIcon::Critical};
-}
-
 struct Scenario {
     const char* what;
-    std::function<void(Harness&)> act;  // after a start in a/work
-    fs::path at;                        // where both lists are after it
-    Boxes boxes;
+    const char* steps;
+    const char* at;         // where both lists are after them; "" for the root
+    const char* failed;     // the folder of the one box shown; none when null
     std::size_t fileLists;  // how often the file list was filled, the start's included
-    std::int64_t selected;  // the file list's selection after it
+    std::int64_t selected;  // the file list's selection after them
 };
 
 // After each scenario the window shows what the browser holds: the same rows, the folder's own
 // row highlighted, the drive of its folder, the file list's names.
 TEST(Browser, EachScenarioEndsWithTheListsInStepAndTheWindowShowingThem) {
-    using std::errc;
     const Scenario scenarios[] = {
-        {"the start folder cannot be listed: its volume's root, quietly",
-         [](Harness& h) {
-             h.disk.refused.insert(at("a/work"));
-             h.start(at("a/work"));
-         },
-         at("a"),
-         {},
-         1,
-         -1},
-        {"neither the start folder nor its volume can be listed: the root, quietly",
-         [](Harness& h) {
-             h.disk.remove(at("a"));
-             h.start(at("a/work"));
-         },
-         Root,
-         {},
-         1,
-         -1},
-        {"a drive change to another volume, first visited at its root, clears the selection",
-         [](Harness& h) {
-             h.select("pws.exe");
-             h.browser->Drive1_Change(BRow);
-         },
-         at("b"),
-         {},
-         2,
-         -1},
+        {"a start folder that cannot be listed: its volume's root, quietly",
+         "refuse a/work start a/work", "a", nullptr, 1, -1},
+        {"a start whose volume cannot be listed either: the root, quietly", "gone a start a/work",
+         "", nullptr, 1, -1},
+        {"a drive change to another volume, first at its root, clears the selection",
+         "select pws.exe drive b", "b", nullptr, 2, -1},
         {"a drive change to the folder the lists are on raises no change below it",
-         [](Harness& h) {
-             h.select("pws.exe");
-             h.browser->Drive1_Change(ARow);
-         },
-         at("a/work"),
-         {},
-         1,
-         0},
-        {"each volume keeps its folder, and one that has gone is entered at its root",
-         [](Harness& h) {
-             h.browser->Drive1_Change(BRow);
-             h.open(at("b/stuff"));
-             h.browser->Drive1_Change(ARow);
-             EXPECT_EQ(h.browser->dirPath(), at("a/work"));
-             h.browser->Drive1_Change(BRow);
-             EXPECT_EQ(h.browser->dirPath(), at("b/stuff"));
-             h.browser->Drive1_Change(ARow);
-             h.disk.remove(at("b/stuff"));
-             h.browser->Drive1_Change(BRow);
-         },
-         at("b"),
-         {},
-         7,
-         -1},
+         "select pws.exe drive a", "a/work", nullptr, 1, 0},
+        {"each volume keeps its folder", "drive b open b/stuff drive a drive b", "b/stuff", nullptr,
+         5, -1},
+        {"a volume whose folder has gone is entered at its root",
+         "drive b open b/stuff drive a gone b/stuff drive b", "b", nullptr, 5, -1},
         {"a volume that cannot be listed at all: its folder's box, the lists stay",
-         [](Harness& h) {
-             h.browser->Drive1_Change(BRow);
-             h.open(at("b/stuff"));
-             h.browser->Drive1_Change(ARow);
-             h.disk.remove(at("b"));
-             h.browser->Drive1_Change(BRow);
-         },
-         at("a/work"),
-         {failed(at("b/stuff"), errc::no_such_file_or_directory)},
-         4,
-         -1},
+         "drive b open b/stuff drive a gone b drive b", "a/work", "b/stuff", 4, -1},
         {"an opened folder that cannot be listed: its box, the lists and the selection stay",
-         [](Harness& h) {
-             h.select("report.doc");
-             h.disk.refused.insert(at("a/work/deeper"));
-             h.open(at("a/work/deeper"));
-         },
-         at("a/work"),
-         {failed(at("a/work/deeper"), errc::permission_denied)},
-         1,
+         "select report.doc refuse a/work/deeper open a/work/deeper", "a/work", "a/work/deeper", 1,
          1},
         {"opening a subfolder clears the selection, and an ancestor opens too",
-         [](Harness& h) {
-             h.select("pws.exe");
-             h.open(at("a/work/deeper"));
-             EXPECT_EQ(h.browser->selection().ListIndex, -1);
-             h.open(at("a"));
-         },
-         at("a"),
-         {},
-         3,
-         -1},
+         "select pws.exe open a/work/deeper open a", "a", nullptr, 3, -1},
         {"a folder whose files cannot be read: the folder list goes back to the file list's",
-         [](Harness& h) {
-             h.disk.filesRefused.insert(at("a/work/deeper"));
-             h.open(at("a/work/deeper"));
-         },
-         at("a/work"),
-         {failed(at("a/work/deeper"), errc::permission_denied)},
-         1,
-         -1},
-        {"a file dropped elsewhere moves the lists to it, selected",
-         [](Harness& h) {
-             const auto dropped = h.browser->openFile(startFile(at("b/stuff/other.bin"), {}));
-             EXPECT_EQ(dropped.FileName, "other.bin");
-         },
-         at("b/stuff"),
-         {},
-         2,
-         0},
-        {"a file dropped in a folder that cannot be listed is scanned as named",
-         [](Harness& h) {
-             h.disk.refused.insert(at("b/stuff"));
-             const auto dropped = h.browser->openFile(startFile(at("b/stuff/other.bin"), {}));
-             EXPECT_EQ(dropped.Path, at("b/stuff"));
-             EXPECT_EQ(dropped.ListIndex, 0);
-         },
-         at("a/work"),
-         {failed(at("b/stuff"), errc::permission_denied)},
-         1,
-         -1},
+         "refuse-files a/work/deeper open a/work/deeper", "a/work", "a/work/deeper", 1, -1},
+        {"a file dropped elsewhere moves the lists to it, selected", "drop b/stuff/other.bin",
+         "b/stuff", nullptr, 2, 0},
+        {"a file dropped in a folder that cannot be listed: its box, scanned as named",
+         "refuse b/stuff drop b/stuff/other.bin", "a/work", "b/stuff", 1, -1},
     };
     for (const Scenario& s : scenarios) {
         SCOPED_TRACE(s.what);
         Harness h;
-        h.start(at("a/work"));
-        s.act(h);
+        h.run(s.steps);
         const Browser& b = *h.browser;
-        EXPECT_EQ(b.dirPath(), s.at);
-        EXPECT_EQ(b.filePath(), s.at);
-        EXPECT_EQ(h.messages.shown, s.boxes);
+        const fs::path folder = at(s.at);
+        EXPECT_EQ(b.dirPath(), folder);
+        EXPECT_EQ(b.filePath(), folder);
+        ASSERT_EQ(h.messages.shown.size(), s.failed ? 1U : 0U);
+        if (s.failed) {  // the folder's box; its reason is the system's
+            const auto folderLine = [](const std::string& text) {
+                return text.substr(0, text.find('\r'));
+            };
+            EXPECT_EQ(folderLine(h.messages.shown[0].text),
+                      folderLine(folderErrorText({at(s.failed), {}})));
+            EXPECT_EQ(h.messages.shown[0].icon, MessageIcon::Critical);
+        }
         EXPECT_EQ(h.screen.fileLists, s.fileLists);
         EXPECT_EQ(b.selection().ListIndex, s.selected);
         EXPECT_EQ(h.screen.selected, s.selected);
         EXPECT_EQ(h.screen.rows, b.rows());
         ASSERT_FALSE(b.rows().empty());
-        EXPECT_EQ(b.rows()[h.screen.highlight].folder, s.at);
+        EXPECT_EQ(b.rows()[h.screen.highlight].folder, folder);
         EXPECT_EQ(h.screen.drive, b.drive());
-        EXPECT_EQ(b.drive(), s.at == Root ? 0 : (isUnder(s.at, at("b")) ? BRow : ARow));
+        EXPECT_EQ(b.drive(), folder == Root ? 0 : (isUnder(folder, at("b")) ? BRow : ARow));
         EXPECT_EQ(h.screen.fileCount, b.fileNames().size());
+    }
+}
+
+// What a drop hands the scan: the file's entry when the list shows it, else the file as named, so
+// that its box says what became of it.
+TEST(Browser, ADroppedFileIsScannedAsItsEntryOrAsNamed) {
+    for (const char* steps : {"drop b/stuff/other.bin", "refuse b/stuff drop b/stuff/other.bin"}) {
+        Harness h;
+        h.run(steps);
+        EXPECT_EQ(h.dropped.Path, at("b/stuff")) << steps;
+        EXPECT_EQ(h.dropped.FileName, "other.bin") << steps;
+        EXPECT_EQ(h.dropped.ListIndex, 0) << steps;
     }
 }
 

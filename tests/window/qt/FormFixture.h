@@ -26,10 +26,6 @@ using Names = std::vector<std::string>;
 inline Shown stealer(const std::string& name) {
     return {name + " is a PASSWORD STEALER!", MessageIcon::Critical};
 }
-// The box for a folder that could not be opened.
-inline Shown openFailure(const std::filesystem::path& folder, const std::string& reason) {
-    return {folder.native() + " could not be opened!\r\r" + reason, MessageIcon::Critical};
-}
 
 // Offers a fixed list of volumes.
 class FixedVolumes final : public VolumeService {
@@ -116,9 +112,12 @@ protected:
     [[nodiscard]] Names folderTexts() const {
         Names texts;
         for (int row = 0; row < form->Dir1->count(); ++row) {
-            texts.push_back(form->Dir1->row(row).text.toStdString());
+            texts.push_back(form->Dir1->text(row).toStdString());
         }
         return texts;
+    }
+    [[nodiscard]] std::string selectedName() const {
+        return form->browser().selection().FileName.native();
     }
     static int rowOf(const Names& rows, const std::string& text) {
         const auto found = std::ranges::find(rows, text);
@@ -127,8 +126,8 @@ protected:
     }
     // The three lists on `folder` and its volume.
     void expectChainAt(const std::filesystem::path& folder) {
-        EXPECT_EQ(form->Dir1->Path(), folder);
-        EXPECT_EQ(form->File1->Path(), folder);
+        EXPECT_EQ(form->browser().dirPath(), folder);
+        EXPECT_EQ(form->browser().filePath(), folder);
         EXPECT_EQ(form->Drive1->currentIndex(),
                   folder.native().starts_with(b.native()) ? BRow : ARow);
     }
