@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <span>
+
 #include "window/core/Layout.h"
 
 namespace trovik {
@@ -39,5 +43,11 @@ struct PixelPosition {
 // The same snap for a window and a screen measured in pixels: both are taken to twips at
 // layout::TwipsPerPixel, snapped there, and the result rounded to the nearest pixel.
 PixelPosition SnapToScreenEdges(const layout::PixelRect& window, const layout::PixelRect& screen);
+
+// The screen a dropped window snaps to, as an index into `screens`: the one that shares the most
+// area with it; where it shares none (it lies off every screen), the nearest one, as Windows'
+// MonitorFromWindow chooses. None when there are no screens.
+std::optional<std::size_t> screenHolding(const layout::PixelRect& window,
+                                         std::span<const layout::PixelRect> screens);
 
 }  // namespace trovik

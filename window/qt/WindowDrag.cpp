@@ -1,12 +1,12 @@
 #include "window/qt/WindowDrag.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <vector>
 
 #include "window/core/EdgeSnap.h"
 
@@ -21,27 +21,15 @@ layout::PixelRect pixels(const QRect& rect) {
     return {rect.x(), rect.y(), rect.width(), rect.height()};
 }
 
-// The screen that holds most of the window; failing that (the window lies off every screen), the
-// one under the pointer; failing that, the primary screen.
+// The screen that holds most of the window, else the nearest one.
 QScreen* screenHolding(const QWidget& window) {
-    const QRect frame = window.frameGeometry();
-    QScreen* holding = nullptr;
-    qint64 largestArea = 0;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        const QRect common = screen->geometry().intersected(frame);
-        const qint64 area = qint64{common.width()} * common.height();
-        if (area > largestArea) {
-            largestArea = area;
-            holding = screen;
-        }
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    std::vector<layout::PixelRect> places;
+    for (const QScreen* screen : screens) {
+        places.push_back(pixels(screen->geometry()));
     }
-    if (holding != nullptr) {
-        return holding;
-    }
-    if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
-        return screen;
-    }
-    return QGuiApplication::primaryScreen();
+    const auto index = trovik::screenHolding(pixels(window.frameGeometry()), places);
+    return index ? screens[static_cast<qsizetype>(*index)] : nullptr;
 }
 
 }  // namespace

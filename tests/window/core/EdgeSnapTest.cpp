@@ -53,5 +53,21 @@ TEST(SnapToScreenEdges, PlacesTheDroppedWindow) {
     }
 }
 
+// Two screens side by side: the window snaps on the one it shares most with; off both, on the
+// nearer one.
+TEST(ScreenHolding, TheScreenSharingMostOfTheWindowElseTheNearest) {
+    const layout::PixelRect screens[] = {{0, 0, 800, 600}, {800, 0, 1024, 768}};
+    const struct {
+        layout::PixelRect window;
+        std::size_t screen;
+    } rows[] = {{{10, 10, 265, 220}, 0},  {{700, 10, 265, 220}, 1},  {{600, 10, 265, 220}, 0},
+                {{10, 650, 265, 220}, 0}, {{900, 900, 265, 220}, 1}, {{-500, -500, 265, 220}, 0},
+                {{1900, 10, 265, 220}, 1}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(screenHolding(row.window, screens), row.screen) << row.window.left;
+    }
+    EXPECT_EQ(screenHolding({0, 0, 1, 1}, {}), std::nullopt);
+}
+
 }  // namespace
 }  // namespace trovik
