@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -38,13 +37,6 @@ inline std::filesystem::path makeSocket(const std::filesystem::path& path) {
         systemFailure("bind " + path.string());
     }
     ::close(socket);
-    return path;
-}
-
-inline std::filesystem::path makeSparse(const std::filesystem::path& path, std::uint64_t size,
-                                        const std::string& start) {
-    std::ofstream(path, std::ios::binary) << start;
-    std::filesystem::resize_file(path, size);
     return path;
 }
 

@@ -1,7 +1,7 @@
 // Every kind of path a user's disk can hold, named to trovik-scan and met in a walk: each gives
-// its verdict or the system's reason within a bound, and none blocks. And files that change while
-// they are scanned. The scan command reads through the same file service as trovik-scan reading
-// one file at a time (TROVIK_SCAN_IO=single), under which these tests run too.
+// its verdict or the system's reason within a bound, and none blocks. And files that change
+// between the listing and the scan. They run again with TROVIK_SCAN_IO=single, which reads every
+// file through the file service alone. (Files that change between reads are in the scan's tests.)
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +11,6 @@
 
 #include "cli/CommandLine.h"
 #include "hostile/HostileFiles.h"
-#include "scan/ScanFile.h"
 #include "scan/ScanPipeline.h"
 #include "support/HangBound.h"
 #include "support/RunProgram.h"
@@ -55,8 +54,8 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     dir.write("tree/\xff\xfe", Stealer);
     dir.write("tree/new\nline", "x");
     dir.write("tree/-rf", "x");
-    test::makeSparse(tree / "sparse", 5ULL << 30, Stealer);
-    test::makeSparse(tree / "sparse-past", 5ULL << 30, filler(32100, "SEXSTORY", 31993));
+    fs::resize_file(dir.write("tree/sparse", Stealer), 5ULL << 30);
+    fs::resize_file(dir.write("tree/sparse-past", filler(32100, "SEXSTORY", 31993)), 5ULL << 30);
     test::writeDeep(tree / "shallow", 17, "x");
     // The first folder of the chain whose path the system cannot take is the one reported.
     fs::path tooLong = tree / "shallow";
@@ -88,52 +87,6 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     EXPECT_EQ(status, cli::StealerFound);
     // Too deep for the folder's own removal: rm walks relative to open folders, however deep.
     test::runProgram({"/bin/rm", "-rf", "--", dir.path()}, dir.path());
-}
-
-// Files that change under the scan. The timing of a real race cannot be forced, so a file service
-// around the real one changes the real file at a chosen step: between reads. The system's file
-// service, with a hook before each read, and reads cut to at most `chunk` bytes so that a change
-// can land in the middle of a scan.
-class InterferingFileService final : public FileService {
-public:
-    std::function<void(std::size_t readNumber)> beforeRead;
-    std::size_t chunk = 0;
-    std::size_t reads = 0;
-
-    Result<OpenedFile> open(const fs::path& path) noexcept override { return m_system.open(path); }
-    Result<std::size_t> read(NativeFile file, std::span<std::byte> into) noexcept override {
-        if (beforeRead) {
-            beforeRead(reads);
-        }
-        ++reads;
-        return m_system.read(file, chunk == 0 ? into : into.first(std::min(chunk, into.size())));
-    }
-    void close(NativeFile file) noexcept override { m_system.close(file); }
-
-private:
-    FileService& m_system = systemFileService();
-};
-
-// A file changed by another program between the scan's reads is scanned as it is: what arrived
-// counts, and only the window. Cut to 5000 bytes before the second read, a signature at 10000
-// never arrives; empty at the open and growing at every read, as a log just created, the scan ends
-// with the window full. A file grown past the length taken at the open is in the fake reads' table.
-TEST(ChangingFile, ChangedWhileReadIsScannedAsItIs) {
-    test::TempDir dir;
-    InterferingFileService files;
-    const auto cut = dir.write("cut", filler(20000, "SEXSTORY", 10000));
-    files.chunk = 4096;
-    files.beforeRead = [&](std::size_t read) { read == 1 ? fs::resize_file(cut, 5000) : void(); };
-    EXPECT_EQ(ScanFile(cut, files).verdict(), ScanVerdict::clean());
-
-    const auto endless = dir.write("endless", "");
-    files.chunk = 1000;
-    files.reads = 0;
-    files.beforeRead = [&](std::size_t) {
-        std::ofstream(endless, std::ios::binary | std::ios::app) << filler(1000);
-    };
-    EXPECT_EQ(ScanFile(endless, files).verdict(), ScanVerdict::clean());
-    EXPECT_EQ(files.reads, 32U);
 }
 
 // trovik-scan lists a folder first and scans afterwards: files that vanish or turn into something

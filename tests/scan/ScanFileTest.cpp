@@ -67,8 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                     DiskCase{"Missing", "?", 0, ScanVerdict::unreadable(NotFound)}),
     [](const auto& row) { return std::string(row.param.name); });
 
-// Odd reads, through a file service that can be made to produce them. Failed reads are in the
-// scan command's tests; files that shrink or grow while read are in the race tests, on real files.
+// Odd reads, through a file service that can be made to produce them, as from a file that another
+// program changes between the scan's reads: what arrives counts, and only the window. Failed reads
+// are in the scan command's tests.
 struct ReadCase {
     const char* name;
     std::size_t chunk;  // at most this many bytes a read; 0 for no limit
@@ -106,7 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"GrewWhileReadShort", 4, 8, filler(100, "SEXSTORY", 50),
                              Kind::PasswordStealer, 0},
                     // The reported length spares the read that would only find the end.
-                    ReadCase{"ReportedLengthSavesARead", 0, 500, filler(500), Kind::Clean, 1}),
+                    ReadCase{"ReportedLengthSavesARead", 0, 500, filler(500), Kind::Clean, 1},
+                    // Cut short after the open: the end comes before the reported length.
+                    ReadCase{"ShrankAfterTheOpen", 4096, 20000, filler(5000), Kind::Clean, 3},
+                    // Empty at the open and growing at every read, as a log just created: the
+                    // scan ends with the window full.
+                    ReadCase{"GrowsWithoutEnd", 1000, 0, filler(100000), Kind::Clean, 32}),
     [](const auto& row) { return std::string(row.param.name); });
 
 #ifdef _WIN32
