@@ -19,61 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Every file is empty, and the service counts the opens; safe to use from many threads.
-class CountingFileService final : public FileService {
-public:
-    std::atomic<int> opens{0};
-
-    Result<OpenedFile> open(const std::filesystem::path&) noexcept override {
-        ++opens;
-        return OpenedFile{7, 0};
-    }
-    Result<std::size_t> read(NativeFile, std::span<std::byte>) noexcept override { return 0; }
-    void close(NativeFile) noexcept override {}
-};
-
-// The helpers scan what the walk has handed over while the walk goes on: the source waits, with a
-// bound, until some of its first targets have been opened before it hands over the rest. A sink
-// that stops the scan stops the walk too, and nothing after the stop is reported; a target refused
-// before the scan is reported in its place without being opened.
-TEST(ScanPipeline, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
-    const auto refused = std::make_error_code(std::errc::permission_denied);
-    for (const unsigned threads : {1u, 2u, 3u}) {
-        CountingFileService files;
-        int emitted = 0;
-        bool openedDuringTheWalk = false;
-        std::vector<ScanVerdict> reported;
-        scanInOrder(
-            [&](const TargetSink& emit, const Settle&) {
-                for (int i = 0; i < 100000; ++i) {
-                    if (i == 10) {
-                        const auto deadline = std::chrono::steady_clock::now() + test::HangBound;
-                        while (files.opens < 6 && std::chrono::steady_clock::now() < deadline) {
-                            std::this_thread::sleep_for(1ms);
-                        }
-                        openedDuringTheWalk = files.opens >= 6;
-                    }
-                    ++emitted;
-                    if (!emit({"f" + std::to_string(i), i == 1 ? refused : std::error_code()})) {
-                        break;
-                    }
-                }
-            },
-            threads, files, {},
-            [&](const Target& target, const ScanVerdict& verdict) {
-                EXPECT_EQ(target.path, "f" + std::to_string(reported.size()));  // in order
-                reported.push_back(verdict);
-                return reported.size() < 5;
-            });
-        // A stop before the wait shows the scan under way as well.
-        EXPECT_TRUE(openedDuringTheWalk || emitted <= 10) << threads << " threads";
-        ASSERT_EQ(reported.size(), 5u) << threads << " threads";
-        EXPECT_EQ(reported[1], ScanVerdict::unreadable(refused));
-        EXPECT_LT(emitted, 100000) << threads << " threads";
-        EXPECT_LE(files.opens, emitted - 1);
-    }
-}
-
 // Every file it opens holds a signature, and it notes which it opened; safe from many threads.
 class StealerFiles final : public FileService {
 public:
@@ -97,6 +42,49 @@ private:
     std::mutex m_mutex;
     std::set<std::string> m_opened;
 };
+
+// The helpers scan what the walk has handed over while the walk goes on: the source waits, with a
+// bound, until some of its first targets have been opened before it hands over the rest. A sink
+// that stops the scan stops the walk too, and nothing after the stop is reported; a target refused
+// before the scan is reported in its place without being opened.
+TEST(ScanPipeline, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
+    const auto refused = std::make_error_code(std::errc::permission_denied);
+    for (const unsigned threads : {1u, 2u, 3u}) {
+        StealerFiles files;
+        int emitted = 0;
+        bool openedDuringTheWalk = false;
+        std::vector<ScanVerdict> reported;
+        scanInOrder(
+            [&](const TargetSink& emit, const Settle&) {
+                for (int i = 0; i < 100000; ++i) {
+                    if (i == 10) {
+                        const auto deadline = std::chrono::steady_clock::now() + test::HangBound;
+                        while (files.opened().size() < 6 &&
+                               std::chrono::steady_clock::now() < deadline) {
+                            std::this_thread::sleep_for(1ms);
+                        }
+                        openedDuringTheWalk = files.opened().size() >= 6;
+                    }
+                    ++emitted;
+                    if (!emit({"f" + std::to_string(i), i == 1 ? refused : std::error_code()})) {
+                        break;
+                    }
+                }
+            },
+            threads, files, {},
+            [&](const Target& target, const ScanVerdict& verdict) {
+                EXPECT_EQ(target.path, "f" + std::to_string(reported.size()));  // in order
+                reported.push_back(verdict);
+                return reported.size() < 5;
+            });
+        // A stop before the wait shows the scan under way as well.
+        EXPECT_TRUE(openedDuringTheWalk || emitted <= 10) << threads << " threads";
+        ASSERT_EQ(reported.size(), 5u) << threads << " threads";
+        EXPECT_EQ(reported[1], ScanVerdict::unreadable(refused));
+        EXPECT_LT(emitted, 100000) << threads << " threads";
+        EXPECT_LE(files.opened().size(), static_cast<std::size_t>(emitted - 1));
+    }
+}
 
 // A batch as a ring might read one: each file clean, or failed, or sent back to be read alone;
 // past `ringFailsAfter` files in all, every file sent back.
