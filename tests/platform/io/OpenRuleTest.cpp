@@ -1,15 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "platform/io/OpenRule.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-
-#include "platform/io/FileErrors.h"
-#include "support/TempDir.h"
-#endif
 
 namespace trovik {
 namespace {
@@ -39,25 +33,8 @@ TEST(OpenRule, FirstReadSettlesAFullWindowTheEndOrTheReportedLength) {
 }
 
 #ifndef _WIN32
-TEST(OpenRule, OnlyARegularFileIsReadAndOnlyEpermOpensAgain) {
-    test::TempDir dir;
-    const auto file = dir.write("file", "x");
-    const auto fifo = dir / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    struct Row {
-        std::filesystem::path path;
-        std::error_code refusal;
-    };
-    for (const auto& [path, refusal] : std::vector<Row>{
-             {file, {}},
-             {dir.path(), std::error_code(EISDIR, std::system_category())},
-             {fifo, make_error_code(FileError::NotRegularFile)},
-             {"/dev/null", make_error_code(FileError::NotRegularFile)},
-         }) {
-        struct stat status {};
-        ASSERT_EQ(::stat(path.c_str(), &status), 0) << path;
-        EXPECT_EQ(kindRefusal(status.st_mode), refusal) << path;
-    }
+// Which kinds of file are read is held by the batch reader's and the hostile tests, on real files.
+TEST(OpenRule, OnlyEpermOpensAgain) {
     EXPECT_EQ(retryWithoutNoAccessTime(EPERM), NoAccessTime != 0);
     EXPECT_FALSE(retryWithoutNoAccessTime(EACCES));
     EXPECT_FALSE(retryWithoutNoAccessTime(ENOENT));
