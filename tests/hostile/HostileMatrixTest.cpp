@@ -24,11 +24,6 @@ namespace fs = std::filesystem;
 using test::filler;
 using test::HangBound;
 
-fs::path link(const fs::path& target, const fs::path& path) {
-    fs::create_symlink(target, path);
-    return path;
-}
-
 const std::string Stealer = filler(2000, "cHaNgE yOuR pAsSwOrD", 1000);
 
 // A walk through a folder that holds every kind of path a disk can hold: every file is scanned in
@@ -46,11 +41,11 @@ TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     dir.write("tree/b/1.txt", "x");
     test::makeFifo(tree / "b/fifo");
     test::makeSocket(tree / "socket");
-    link("../elsewhere", tree / "linked-folder");
-    link("b/1.txt", tree / "linked-file");
-    link("b/fifo", tree / "link-to-fifo");
-    link("nowhere", tree / "dangling");
-    link("loop", tree / "loop");
+    fs::create_symlink("../elsewhere", tree / "linked-folder");
+    fs::create_symlink("b/1.txt", tree / "linked-file");
+    fs::create_symlink("b/fifo", tree / "link-to-fifo");
+    fs::create_symlink("nowhere", tree / "dangling");
+    fs::create_symlink("loop", tree / "loop");
     dir.write("tree/\xff\xfe", Stealer);
     dir.write("tree/new\nline", "x");
     dir.write("tree/-rf", "x");
@@ -99,7 +94,7 @@ TEST(ChangingFile, ChangedBetweenListingAndScanIsReported) {
         {"b-stays", [](const fs::path& p) { std::ofstream(p) << "x"; }},
         {"c-becomes-fifo", [](const fs::path& p) { test::makeFifo(p); }},
         {"d-becomes-folder", [](const fs::path& p) { fs::create_directory(p); }},
-        {"e-becomes-device", [](const fs::path& p) { link("/dev/zero", p); }},
+        {"e-becomes-device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
         {"f-becomes-socket", [](const fs::path& p) { test::makeSocket(p); }},
     };
     for (const unsigned threads : {1u, 2u}) {
