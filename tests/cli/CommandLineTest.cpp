@@ -158,6 +158,17 @@ INSTANTIATE_TEST_SUITE_P(
             "NoPath",
             {},
             {NotAllScanned, "", "trovik-scan: PATH is required, or --files-from FILE\n" + TryHelp}},
+        CliCase{"NoJobs", {"-j", "0", "x"}, {NotAllScanned, "", JobsWanted + "'0'\n" + TryHelp}},
+        CliCase{"JobsNotANumber",
+                {"-j", "abc", "x"},
+                {NotAllScanned, "", JobsWanted + "'abc'\n" + TryHelp}},
+        CliCase{"JobsEmpty", {"-j", "", "x"}, {NotAllScanned, "", JobsWanted + "''\n" + TryHelp}},
+        CliCase{"JobsInDecimalOnly",
+                {"--jobs=0x10", "x"},
+                {NotAllScanned, "", JobsWanted + "'0x10'\n" + TryHelp}},
+        CliCase{"TooManyJobs",
+                {"-j", "1025", "x"},
+                {NotAllScanned, "", JobsWanted + "'1025'\n" + TryHelp}},
         CliCase{"JobsAtTheLimit", {"-j", "1024", "clean"}, {AllClean, "clean: CLEAN\n", ""}},
         CliCase{"JobsWithoutAValue",
                 {"clean", "-j"},
@@ -336,15 +347,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 #endif
-
-// -j takes a number from 1 to 1024, in decimal digits alone.
-TEST_F(CommandLineTest, JobsOtherThanOneTo1024AreRefused) {
-    for (const std::string jobs : {"0", "1025", "abc", "", "0x10"}) {
-        const auto result = run({"-j", jobs, "x"});
-        EXPECT_EQ(result.err, JobsWanted + "'" + jobs + "'\n" + TryHelp);
-        EXPECT_EQ(result.status, NotAllScanned);
-    }
-}
 
 // A stealer below three hundred characters of folders, past the 260 of Windows' ordinary form:
 // walked down to from above, and walked from its own folder, named from another folder by a path
