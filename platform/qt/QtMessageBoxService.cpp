@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -14,32 +15,39 @@ namespace {
 
 // A message box that is never narrower than its title bar needs to show the whole title. Qt sizes
 // a box to its text, allowing the title only a narrow bar's worth, so a window manager with
-// larger title fonts or more buttons cuts the title of a box with a short text.
+// larger title fonts or more buttons cuts the title of a box with a short text. Qt sizes it so
+// when it is shown and again at each layout request, one of which comes after the box is shown
+// under X11 (still before it is mapped), so the box is widened after each.
 class TitledMessageBox final : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
 
 protected:
-    void showEvent(QShowEvent* event) override {
-        QMessageBox::showEvent(event);  // sizes the box to its text
-        const int needed = messageBoxMinimumWidth(windowTitle());
-        const int limit = screen() != nullptr ? screen()->availableGeometry().width() : needed;
-        if (width() < needed) {
-            setFixedSize(std::min(needed, limit), height());
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);  // may size the box to its text
+        if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
+            const int needed = messageBoxMinimumWidth(windowTitle());
+            const int limit = screen() != nullptr ? screen()->availableGeometry().width() : needed;
+            if (width() < needed) {
+                setFixedSize(std::min(needed, limit), height());
+            }
         }
+        return handled;
     }
 };
 
 }  // namespace
 
 int messageBoxMinimumWidth(const QString& title) {
-    // The title in the system's title font, bold as most window managers draw it, and room for
-    // the frame's icon and three buttons, each about as wide as the bar is high, and its edges.
+    // The title in the system's title font, bold as most window managers draw it. Openbox, GNOME
+    // and KDE centre it in the bar, so the side with the most buttons counts twice: room for
+    // three buttons (minimise, maximise, close), each about as wide as the bar is high, and the
+    // bar's edge, on either side of the title.
     QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
     font.setBold(true);
     const QFontMetrics metrics(font);
     const int barHeight = metrics.height() + 8;
-    return metrics.horizontalAdvance(title) + 4 * barHeight + 2 * 8;
+    return metrics.horizontalAdvance(title) + 2 * (3 * barHeight + 8);
 }
 
 QString messageBoxText(std::string_view text) {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # End-to-end test of the trovik window in a real X server: Xvfb with the openbox window manager,
 # driven by xdotool. The greeting comes alone before the window, the window then appears centred,
-# a drag by the background dropped near an edge snaps flush with it, the "-" hot-spot minimises
-# the window and the "X" hot-spot ends the program with status 0. Started with a file, the greeting
-# still comes first, then the window with a box over it: the file's verdict.
+# the narrowest box ("No file selected!", from a click on "Scan File!") is wide enough for openbox
+# to show its whole title, a drag by the background dropped near an edge snaps flush with it, the
+# "-" hot-spot minimises the window and the "X" hot-spot ends the program with status 0. Started
+# with a file, the greeting still comes first, then the window with a box over it: the file's
+# verdict.
 # Usage: window_e2e.sh PATH/TO/trovik. Exit status: 0 passed, 1 failed, 77 skipped (a tool is
 # missing).
 set -uo pipefail
@@ -11,7 +13,7 @@ set -uo pipefail
 readonly binary=${1:?usage: window_e2e.sh PATH/TO/trovik}
 readonly title='trovik by -zelvo-' screen_width=800 screen_height=600 width=265 height=220
 
-for tool in Xvfb openbox xdotool xwininfo xprop; do
+for tool in Xvfb openbox xdotool xwininfo xprop python3; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed" && exit 77; }
 done
 
@@ -73,8 +75,9 @@ viewable() {
 position() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { print x, $4 }'; }
 is_at() { [[ $(position "$main") == "$1 $2" ]]; }
 is_iconic() { xprop -id "$main" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }
+here=$(dirname "$(readlink -f "$0")")
 # Under LeakSanitizer, leaks inside the system libraries are passed over.
-export LSAN_OPTIONS="suppressions=$(dirname "$(readlink -f "$0")")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 mkdir "$work/folder"
 (cd "$work/folder" && exec env QT_QPA_PLATFORM=xcb "$binary") >"$work/trovik.log" 2>&1 &
 trovik=$!
@@ -96,6 +99,23 @@ read -r left top < <(position "$main")
 ((left >= (screen_width - width) / 2 && left <= (screen_width - width) / 2 + 1 &&
     top == (screen_height - height) / 2)) || fail "the main window at $left,$top is not centred"
 echo "ok: the main window appears centred at $left,$top"
+
+# The narrowest box: openbox's label must leave its title the width the title takes in openbox's
+# title font, or openbox shortens it ("trov... lvo-").
+xdotool mousemove --sync $((left + 180)) $((top + 195)) click 1  # "Scan File!", no file selected
+within 10 viewable box || fail "a click on \"Scan File!\" brought no box"
+box=$found
+read -r needed font < <("$here/openbox_title.py" text "$title") ||
+    fail "could not measure the title in openbox's title font"
+room=unknown
+title_fits() { room=$("$here/openbox_title.py" label "$box") && ((room >= needed)); }
+within 2 title_fits || fail "the box \"No file selected!\" is $(xwininfo -id "$box" |
+    awk '/Width:/ { print $2 }') pixels wide: openbox leaves its title $room pixels, \
+which needs $needed in its title font ($font)"
+echo "ok: the box \"No file selected!\" leaves its title $room pixels, which needs $needed ($font)"
+timeout 10 xdotool windowactivate --sync "$box" || fail "could not activate the box"
+xdotool key --clearmodifiers Return
+within 10 eval '! viewable box' || fail "the box \"No file selected!\" did not close"
 
 # A press on the title strip, clear of the hot-spots, dragged to 5 pixels from the left edge.
 xdotool mousemove --sync $((left + 130)) $((top + 12)) mousedown 1
