@@ -18,28 +18,23 @@ std::u16string foldCase(NameList::View name) {
 
 }  // namespace
 
-Result<FolderContents> readFolderContents(const std::filesystem::path& folder) {
-    FolderContents contents;
+Result<NameList> readFolderContents(const std::filesystem::path& folder, EntryKind kind) {
+    const bool folders = kind == EntryKind::Folder;
+    NameList names;
     const std::error_code error =
         readFolderEntries(folder, [&](std::wstring_view name, std::uint32_t attributes) {
-            if ((attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+            if ((attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0 ||
+                ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folders) {
                 return std::error_code();
             }
-            const bool folderEntry = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            if (!(folderEntry ? contents.folders : contents.files).add(name)) {
-                return std::make_error_code(std::errc::not_enough_memory);
-            }
-            if (!folderEntry) {
-                contents.fileNameChars += name.size() + 1;
-            }
-            return std::error_code();
+            return names.add(name) ? std::error_code()
+                                   : std::make_error_code(std::errc::not_enough_memory);
         });
     if (error) {
         return error;
     }
-    contents.folders.sortForDisplay(&foldCase);
-    contents.files.sortForDisplay(&foldCase);
-    return contents;
+    names.sortForDisplay(&foldCase);
+    return names;
 }
 
 }  // namespace trovik

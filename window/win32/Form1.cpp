@@ -4,16 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/io/FileErrors.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32VolumeService.h"
 #include "scan/ScanCommand.h"
 #include "window/core/EdgeSnap.h"
-#include "window/core/FolderListing.h"
 #include "window/core/Greeting.h"
 #include "window/core/Layout.h"
-#include "window/win32/FolderContents.h"
 
 namespace trovik {
 namespace {
@@ -93,7 +92,8 @@ void SystemWindowMove::run(HWND window) {
 
 Form1::Form1(Win32FormServices services)
     : m_services(std::move(services)),
-      m_volumeFolders(m_services.volumes.mountedVolumes(), m_services.workingFolder) {
+      m_browser(m_services.volumes.mountedVolumes(), m_services.workingFolder, m_lister,
+                m_services.messages) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     m_bigIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                 ::GetSystemMetrics(SM_CXICON),
@@ -137,17 +137,7 @@ Form1::Form1(Win32FormServices services)
     createFonts();
     createControls();
     fillDrives();
-    showStartFolder();
-}
-
-void Form1::showStartFolder() {
-    const std::filesystem::path start =
-        m_volumeFolders.currentFolder(m_volumeFolders.volumeOf(m_services.workingFolder));
-    for (const auto& folder : m_volumeFolders.startFolders(start)) {
-        if (setDirPath(folder, true) && setFilePath(m_dirPath, true)) {
-            return;
-        }
-    }
+    m_browser.start(*this);
 }
 
 Form1::~Form1() {
@@ -237,14 +227,56 @@ void Form1::createControls() {
 }
 
 void Form1::fillDrives() {
-    for (const Volume& volume : m_volumeFolders.volumes()) {
+    for (const Volume& volume : m_browser.volumes()) {
         ::SendMessageW(Drive1, CB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(driveText(volume).c_str()));
     }
 }
 
-void Form1::selectDriveOf(const std::filesystem::path& folder) {
-    ::SendMessageW(Drive1, CB_SETCURSEL, m_volumeFolders.volumeOf(folder), 0);
+void Form1::showDrive(std::size_t volume) {
+    ::SendMessageW(Drive1, CB_SETCURSEL, volume, 0);
+}
+
+void Form1::showFolders(const std::vector<FolderRow>& rows, std::size_t current) {
+    ::SendMessageW(Dir1, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(Dir1, LB_RESETCONTENT, 0, 0);
+    for (const FolderRow& row : rows) {
+        std::wstring text = row.name().wstring();
+        if (row.folder == row.folder.root_path() && text.size() >= 2 && text[1] == L':') {
+            text[0] = static_cast<wchar_t>(::towlower(text[0]));  // "c:\"
+        }
+        ::SendMessageW(Dir1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    markFolder(current);
+    ::SendMessageW(Dir1, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(Dir1, nullptr, TRUE);
+}
+
+void Form1::markFolder(std::size_t current) {
+    ::SendMessageW(Dir1, LB_SETCURSEL, current, 0);
+}
+
+void Form1::showFiles(const NameList& names) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        chars += names.view(i).size() + 1;
+    }
+    // A large folder is filled in one go: no drawing until the last name, the storage reserved.
+    ::SendMessageW(File1, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(File1, LB_RESETCONTENT, 0, 0);
+    ::SendMessageW(File1, LB_INITSTORAGE, names.size(),
+                   static_cast<LPARAM>(chars * sizeof(wchar_t)));
+    std::wstring text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text.assign(names.view(i));
+        ::SendMessageW(File1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    ::SendMessageW(File1, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(File1, nullptr, TRUE);
+}
+
+void Form1::showSelection(std::int64_t index) {
+    ::SendMessageW(File1, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void Form1::show() {
@@ -259,44 +291,28 @@ void Form1::Form_Load() {
 
 void Form1::Drive1_Change() {
     const auto chosen = ::SendMessageW(Drive1, CB_GETCURSEL, 0, 0);
-    if (chosen == CB_ERR) {
-        return;
-    }
-    const auto volume = static_cast<std::size_t>(chosen);
-    const std::filesystem::path before = m_dirPath;
-    const std::filesystem::path& current = m_volumeFolders.currentFolder(volume);
-    const std::filesystem::path& root = m_volumeFolders.volumes()[volume].root;
-    // A volume whose current folder has gone since is entered at its root.
-    const bool listed =
-        setDirPath(current, current != root) || (current != root && setDirPath(root));
-    if (listed && m_dirPath != before) {
-        Dir1_Change();
+    if (chosen != CB_ERR) {
+        m_browser.Drive1_Change(static_cast<std::size_t>(chosen));
     }
 }
 
 void Form1::Dir1_Change() {
-    if (!setFilePath(m_dirPath)) {
-        // The folder list goes back to the file list's folder, so the two agree again.
-        setDirPath(m_filePath);
+    m_browser.Dir1_Change();
+}
+
+void Form1::openSelectedFolder() {
+    const auto row = ::SendMessageW(Dir1, LB_GETCURSEL, 0, 0);
+    if (row != LB_ERR) {
+        m_browser.openRow(static_cast<std::size_t>(row));
     }
 }
 
 void Form1::scanStartFile(const StartFile& file) {
-    if (m_filePath == file.folder) {
-        if (const std::int64_t row = indexOfName(m_fileNames, file.name); row >= 0) {
-            ::SendMessageW(File1, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-        }
-    }
-    ScanCommand(startSelection(file, m_filePath, m_fileNames), m_services.messages,
-                m_services.files);
+    ScanCommand(m_browser.selectStartFile(file), m_services.messages, m_services.files);
 }
 
 void Form1::openFile(const StartFile& file) {
-    if (file.folder != m_dirPath && setDirPath(file.folder)) {
-        Dir1_Change();
-    }
-    selectDriveOf(m_dirPath);
-    scanStartFile(file);
+    ScanCommand(m_browser.openFile(file), m_services.messages, m_services.files);
 }
 
 void Form1::takeDrop(HDROP drop) {
@@ -314,8 +330,7 @@ void Form1::takeDrop(HDROP drop) {
 }
 
 void Form1::Label1_Click() {
-    ScanCommand(label1Selection(m_filePath, m_fileNames, ::SendMessageW(File1, LB_GETCURSEL, 0, 0)),
-                m_services.messages, m_services.files);
+    ScanCommand(m_browser.selection(), m_services.messages, m_services.files);
 }
 
 void Form1::Form_MouseDown(int /*Button*/, int /*Shift*/, POINT /*position*/) {
@@ -348,100 +363,6 @@ void Form1::snapToScreenEdges() {
     if (left != window.left || top != window.top) {
         ::SetWindowPos(m_window, nullptr, left, top, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-}
-
-bool Form1::setDirPath(const std::filesystem::path& wanted, bool quietly) {
-    const std::filesystem::path folder = tidyFolder(wanted);
-    auto contents = readFolderContents(folder);
-    if (!contents) {
-        markCurrentFolder();  // the highlight back on the folder the list is on, before the box
-        if (!quietly) {
-            showFolderFailure(folder, contents.error());
-        }
-        selectDriveOf(m_dirPath.empty() ? folder : m_dirPath);
-        return false;
-    }
-    m_dirEntries.clear();
-    int depth = 0;
-    std::filesystem::path ancestor;
-    for (const auto& step : folder) {
-        ancestor /= step;
-        if (step == folder.root_name()) {
-            continue;  // "C:" and "\" are the one entry "c:\"
-        }
-        m_dirEntries.push_back({ancestor, depth++, true});
-    }
-    const NameList& folders = contents.value().folders;
-    for (std::size_t i = 0; i < folders.size(); ++i) {
-        m_dirEntries.push_back({folder / folders.view(i), depth, false});
-    }
-    ::SendMessageW(Dir1, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(Dir1, LB_RESETCONTENT, 0, 0);
-    for (const DirEntry& entry : m_dirEntries) {
-        std::wstring text = entry.folder == folder.root_path() ? folder.root_path().wstring()
-                                                               : entry.folder.filename().wstring();
-        if (entry.folder == folder.root_path() && text.size() >= 2 && text[1] == L':') {
-            text[0] = static_cast<wchar_t>(::towlower(text[0]));
-        }
-        ::SendMessageW(Dir1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    markCurrentFolder();
-    ::SendMessageW(Dir1, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(Dir1, nullptr, TRUE);
-    m_dirPath = folder;
-    m_volumeFolders.remember(folder);
-    selectDriveOf(folder);
-    return true;
-}
-
-bool Form1::setFilePath(const std::filesystem::path& folder, bool quietly) {
-    auto contents = readFolderContents(folder);
-    if (!contents) {
-        if (!quietly) {
-            showFolderFailure(folder, contents.error());
-        }
-        return false;
-    }
-    NameList& files = contents.value().files;
-    // A large folder is filled in one go: no drawing until the last name, the storage reserved.
-    ::SendMessageW(File1, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(File1, LB_RESETCONTENT, 0, 0);
-    ::SendMessageW(File1, LB_INITSTORAGE, files.size(),
-                   static_cast<LPARAM>(contents.value().fileNameChars * sizeof(wchar_t)));
-    std::wstring text;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        text.assign(files.view(i));
-        ::SendMessageW(File1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    m_fileNames = std::move(files);
-    ::SendMessageW(File1, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(File1, nullptr, TRUE);
-    m_filePath = folder;
-    return true;
-}
-
-void Form1::showFolderFailure(const std::filesystem::path& folder, std::error_code error) {
-    m_services.messages.show(folderErrorText({folder, error}), MessageIcon::Critical);
-}
-
-void Form1::markCurrentFolder() {
-    // The folder is the last of the open rows, after its ancestors.
-    std::size_t current = 0;
-    while (current + 1 < m_dirEntries.size() && m_dirEntries[current + 1].open) {
-        ++current;
-    }
-    ::SendMessageW(Dir1, LB_SETCURSEL, current, 0);
-}
-
-void Form1::openSelectedFolder() {
-    const auto index = ::SendMessageW(Dir1, LB_GETCURSEL, 0, 0);
-    if (index < 0 || static_cast<std::size_t>(index) >= m_dirEntries.size()) {
-        return;
-    }
-    const std::filesystem::path folder = m_dirEntries[static_cast<std::size_t>(index)].folder;
-    if (folder != m_dirPath && setDirPath(folder)) {
-        Dir1_Change();
     }
 }
 
@@ -479,16 +400,16 @@ void Form1::paint() {
 }
 
 void Form1::drawDirItem(const DRAWITEMSTRUCT& item) {
-    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= m_dirEntries.size()) {
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= m_browser.rows().size()) {
         return;
     }
-    const DirEntry& entry = m_dirEntries[item.itemID];
+    const FolderRow& row = m_browser.rows()[item.itemID];
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     HDC dc = item.hDC;
     ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const int indent = item.rcItem.left + 2 + entry.depth * 7;
+    const int indent = item.rcItem.left + 2 + row.level * 7;
     const int glyphTop = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - 11) / 2;
-    drawFolderGlyph(dc, indent, glyphTop, entry.open);
+    drawFolderGlyph(dc, indent, glyphTop, row.open);
     const std::wstring text = listText(Dir1, static_cast<int>(item.itemID));
     RECT textRect = item.rcItem;
     textRect.left = indent + 15;
@@ -576,6 +497,8 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 Drive1_Change();
             } else if (LOWORD(wParam) == Dir1Id && HIWORD(wParam) == LBN_DBLCLK) {
                 openSelectedFolder();
+            } else if (LOWORD(wParam) == File1Id && HIWORD(wParam) == LBN_SELCHANGE) {
+                m_browser.selectFile(::SendMessageW(File1, LB_GETCURSEL, 0, 0));
             } else if (LOWORD(wParam) == IDOK && ::GetFocus() == Dir1) {
                 openSelectedFolder();  // Enter in the folder list
             }

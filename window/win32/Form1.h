@@ -4,10 +4,10 @@
 // The drop handle, declared by a header that needs windows.h before it.
 #include <shellapi.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
-#include <string>
 #include <system_error>
 #include <vector>
 
@@ -15,9 +15,9 @@
 #include "platform/VolumeService.h"
 #include "platform/io/FileService.h"
 #include "platform/win32/Win32Screen.h"
-#include "window/core/NameList.h"
+#include "window/core/Browser.h"
 #include "window/core/StartFile.h"
-#include "window/core/VolumeFolders.h"
+#include "window/win32/FolderContents.h"
 
 namespace trovik {
 
@@ -48,13 +48,14 @@ struct Win32FormServices {
 };
 
 // The main window on Windows: a popup without frame, the face picture, three lists and four
-// windowless labels that the form paints and hit-tests itself.
-class Form1 {
+// windowless labels that the form paints and hit-tests itself. The lists show the browser, and
+// their events go to it.
+class Form1 : private BrowserView {
 public:
     // Builds the window and its controls, hidden and centred on the primary monitor, with the
     // lists on the working folder.
     explicit Form1(Win32FormServices services);
-    ~Form1();
+    ~Form1() override;
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -87,10 +88,6 @@ public:
     void Label3_MouseDown(int Button, int Shift, POINT position);
     void Label4_MouseDown(int Button, int Shift, POINT position);
 
-    // The lists' folders.
-    [[nodiscard]] const std::filesystem::path& dirPath() const { return m_dirPath; }
-    [[nodiscard]] const std::filesystem::path& filePath() const { return m_filePath; }
-
     // Twips to this window's pixels.
     [[nodiscard]] int pixels(int twips) const;
 
@@ -101,18 +98,12 @@ private:
     void createControls();
     void createFonts();
     void fillDrives();
-    // Points a list at `folder`; false, with the critical box shown unless `quietly`, when it
-    // cannot be read.
-    bool setDirPath(const std::filesystem::path& folder, bool quietly = false);
-    bool setFilePath(const std::filesystem::path& folder, bool quietly = false);
-    // The lists on the working folder's volume's current folder, or where startFolders falls
-    // back to, without a box.
-    void showStartFolder();
-    void showFolderFailure(const std::filesystem::path& folder, std::error_code error);
-    void selectDriveOf(const std::filesystem::path& folder);
+    void showDrive(std::size_t volume) override;
+    void showFolders(const std::vector<FolderRow>& rows, std::size_t current) override;
+    void markFolder(std::size_t current) override;
+    void showFiles(const NameList& names) override;
+    void showSelection(std::int64_t index) override;
     void openSelectedFolder();
-    // Highlights the folder the folder list is on.
-    void markCurrentFolder();
     // The paths of a drop on the window: one file is opened, anything else passed over.
     void takeDrop(HDROP drop);
     void paint();
@@ -121,7 +112,8 @@ private:
     void snapToScreenEdges();
 
     Win32FormServices m_services;
-    VolumeFolders m_volumeFolders;
+    Win32FolderLister m_lister;
+    Browser m_browser;
     HWND m_window = nullptr;
     std::error_code m_windowError;
     int m_dpi = 96;
@@ -130,15 +122,6 @@ private:
     HBITMAP m_face = nullptr;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
-    std::filesystem::path m_dirPath;
-    std::filesystem::path m_filePath;
-    NameList m_fileNames;  // File1's names, in its order
-    struct DirEntry {
-        std::filesystem::path folder;
-        int depth = 0;
-        bool open = false;  // an ancestor (or the folder itself), drawn as an open folder
-    };
-    std::vector<DirEntry> m_dirEntries;
     bool m_label1Pressed = false;
     HWND m_lastFocus = nullptr;
 };

@@ -92,6 +92,12 @@ protected:
         ::SendMessageW(form->hWnd(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), code),
                        reinterpret_cast<LPARAM>(control));
     }
+    // Selects the file list's entry as a click would: the list tells the form.
+    void selectFile(LRESULT index) {
+        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        command(form->File1, LBN_SELCHANGE);
+    }
+    static LRESULT selected(HWND list) { return ::SendMessageW(list, LB_GETCURSEL, 0, 0); }
     std::vector<std::wstring> items(HWND list) {
         std::vector<std::wstring> texts;
         const auto count = static_cast<WPARAM>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
@@ -104,18 +110,11 @@ protected:
         return texts;
     }
 
-    void chooseDrive(const std::wstring& start) {
-        ::SendMessageW(
-            form->Drive1, CB_SETCURSEL,
-            static_cast<WPARAM>(::SendMessageW(form->Drive1, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                                               reinterpret_cast<LPARAM>(start.c_str()))),
-            0);
+    // The user's choice in the drive list, of the volumes' order: Q:, the working folder's,
+    // another.
+    void chooseDrive(WPARAM index) {
+        ::SendMessageW(form->Drive1, CB_SETCURSEL, index, 0);
         command(form->Drive1, CBN_SELCHANGE);
-    }
-    std::wstring driveShown() {
-        wchar_t text[64] = {};
-        ::GetWindowTextW(form->Drive1, text, 64);
-        return text;
     }
 
     test::TempDir folder;
@@ -158,42 +157,21 @@ TEST_F(Win32Form, ControlsLieInTheirPixelsAtNinetySixDotsAnInchWithDrive1Focused
     }
 }
 
-TEST_F(Win32Form, TheCaptionScansTheSelectionAndItsShadowDoesNothing) {
+// Only a left click on the caption scans, through the form's file service; neither another button
+// nor a click on its shadow alone does, and none starts a drag.
+TEST_F(Win32Form, TheCaptionScansOnALeftClickAndItsShadowDoesNothing) {
     test::FakeFileService refused;
     refused.openError = std::make_error_code(std::errc::permission_denied);
-    const POINT onLabel1{150, 190};
-    const POINT shadowOnly{249, 207};
-    const struct {
-        int index;
-        FileService* files;
-        POINT at;
-        UINT button;
-        std::vector<Shown> boxes;
-    } cases[] = {
-        {-1, nullptr, onLabel1, WM_LBUTTONDOWN, {{"No file selected!", MessageIcon::Critical}}},
-        {0, nullptr, onLabel1, WM_LBUTTONDOWN, {{"A.txt is CLEAN!", MessageIcon::Information}}},
-        {1,
-         nullptr,
-         onLabel1,
-         WM_LBUTTONDOWN,
-         {{"b.exe is a PASSWORD STEALER!", MessageIcon::Critical}}},
-        {0,
-         &refused,
-         onLabel1,
-         WM_LBUTTONDOWN,
-         {{"A.txt could not be scanned!\r\rPermission denied", MessageIcon::Critical}}},
-        {1, nullptr, onLabel1, WM_RBUTTONDOWN, {}},
-        {1, nullptr, shadowOnly, WM_LBUTTONDOWN, {}},
-    };
-    for (const auto& c : cases) {
-        makeForm(c.files != nullptr ? *c.files : systemFileService());
-        EXPECT_EQ(items(form->File1), (std::vector<std::wstring>{L"A.txt", L"b.exe"}));
-        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(c.index), 0);
-        messages.shown.clear();
-        click(c.at, c.button);
-        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
-        EXPECT_EQ(move.runs, 0) << &c - cases;
-    }
+    makeForm(refused);
+    selectFile(0);
+    messages.shown.clear();
+    click({150, 190}, WM_RBUTTONDOWN);
+    click({249, 207});
+    click({150, 190});
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{
+                  {"A.txt could not be scanned!\r\rPermission denied", MessageIcon::Critical}}));
+    EXPECT_EQ(move.runs, 0);
 }
 
 // Names that the system's ordinary form of a path would take for others: each is scanned as
@@ -217,34 +195,9 @@ TEST_F(Win32Form, ANameEndingInADotOrASpaceIsScannedAsNamed) {
     for (const auto& c : cases) {
         const auto at = std::find(names.begin(), names.end(), c.name);
         ASSERT_NE(at, names.end()) << &c - cases;
-        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(at - names.begin()), 0);
+        selectFile(at - names.begin());
         messages.shown.clear();
         click({150, 190});
-        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
-    }
-}
-
-// Started with a file: its entry is selected and its verdict shown as a click on the caption would
-// show it; a file the list does not show (hidden, missing) is scanned as named.
-TEST_F(Win32Form, AStartFileIsSelectedAndScannedAsTheCaptionWould) {
-    const struct {
-        std::wstring name;
-        LRESULT selected;
-        std::vector<Shown> boxes;
-    } cases[] = {
-        {L"b.exe", 1, {{"b.exe is a PASSWORD STEALER!", MessageIcon::Critical}}},
-        {L"hidden.txt", LB_ERR, {{"hidden.txt is CLEAN!", MessageIcon::Information}}},
-        {L"gone",
-         LB_ERR,
-         {{"gone could not be scanned!\r\r" +
-               std::error_code(ERROR_FILE_NOT_FOUND, windowsErrorCategory()).message(),
-           MessageIcon::Critical}}},
-    };
-    for (const auto& c : cases) {
-        ::SendMessageW(form->File1, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        messages.shown.clear();
-        form->scanStartFile(startFile(folder / c.name, folder.path()));
-        EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), c.selected) << &c - cases;
         EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
     }
 }
@@ -272,39 +225,15 @@ HDROP dropOf(const std::vector<fs::path>& paths) {
 // of a folder is passed over.
 TEST_F(Win32Form, ADroppedFileIsOpenedAndOtherDropsArePassedOver) {
     folder.write("sub/deep.exe", "..SEXSTORY..");
-    const struct {
-        std::vector<fs::path> paths;
-        fs::path listed;
-        LRESULT selected;
-        std::vector<Shown> boxes;
-    } cases[] = {
-        {{folder / "sub" / "deep.exe"},
-         folder / "sub",
-         0,
-         {{"deep.exe is a PASSWORD STEALER!", MessageIcon::Critical}}},
-        {{folder / "A.txt"}, folder.path(), 0, {{"A.txt is CLEAN!", MessageIcon::Information}}},
-        {{folder / "A.txt", folder / "b.exe"}, folder.path(), 0, {}},
-        {{folder / "sub"}, folder.path(), 0, {}},
-    };
-    for (const auto& c : cases) {
-        messages.shown.clear();
-        ::SendMessageW(form->hWnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(c.paths)), 0);
-        EXPECT_EQ(form->filePath(), c.listed) << &c - cases;
-        EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), c.selected) << &c - cases;
-        EXPECT_EQ(messages.shown, c.boxes) << &c - cases;
+    const std::vector<fs::path> drops[] = {
+        {folder / "sub" / "deep.exe"}, {folder / "A.txt", folder / "b.exe"}, {folder / "sub"}};
+    for (const auto& paths : drops) {
+        ::SendMessageW(form->hWnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(paths)), 0);
     }
-}
-
-// Started in a folder that cannot be listed, the form falls back quietly to its volume's root: no
-// box may come before the greeting.
-TEST_F(Win32Form, AStartFolderThatCannotBeListedFallsBackQuietlyToItsRoot) {
-    form.reset();
-    messages.shown.clear();
-    form.emplace(Win32FormServices{messages, systemFileService(), volumes, screen, move,
-                                   [this] { ++ends; }, folder / "gone"});
-    EXPECT_EQ(messages.shown, std::vector<Shown>{});
-    EXPECT_EQ(form->dirPath(), folder.path().root_path());
-    EXPECT_EQ(form->filePath(), folder.path().root_path());
+    EXPECT_EQ(items(form->File1), (std::vector<std::wstring>{L"deep.exe", L"inner.txt"}));
+    EXPECT_EQ(selected(form->File1), 0);
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{{"deep.exe is a PASSWORD STEALER!", MessageIcon::Critical}}));
 }
 
 TEST_F(Win32Form, HotSpotsActOnAnyButtonAndTheBackgroundDragsThenSnaps) {
@@ -338,55 +267,59 @@ TEST_F(Win32Form, HotSpotsActOnAnyButtonAndTheBackgroundDragsThenSnaps) {
     EXPECT_FALSE(::IsIconic(form->hWnd()));
 }
 
-TEST_F(Win32Form, BrowsingKeepsEachDrivesFolderAndAFolderThatCannotBeOpenedLeavesTheLists) {
-    EXPECT_EQ(form->dirPath(), folder.path());
-    EXPECT_EQ(items(form->Dir1).back(), L"sub");
-    EXPECT_EQ(items(form->File1), (std::vector<std::wstring>{L"A.txt", L"b.exe"}));
+// The lists show the browser and their events reach it: the folder rows' texts (a drive's root in
+// lower case) and highlight, the files without the hidden one, the drive; a start file, a double
+// click or Enter in the folder list, a selection in the file list, a drive or a folder that fails.
+TEST_F(Win32Form, TheListsShowTheBrowserAndTheirEventsReachIt) {
+    std::vector<std::wstring> rows{{static_cast<wchar_t>(::towlower(workDrive)), L':', L'\\'}};
+    for (const auto& step : folder.path().relative_path()) {
+        rows.push_back(step.wstring());
+    }
+    const auto here = static_cast<LRESULT>(rows.size() - 1);
+    rows.push_back(L"sub");
+    const std::vector<std::wstring> files{L"A.txt", L"b.exe"};
+    wchar_t drive[64] = {};
+    ::GetWindowTextW(form->Drive1, drive, 64);
+    EXPECT_EQ(drive, rows[0].substr(0, 2) + L" [WORK]");
+    EXPECT_EQ(items(form->Dir1), rows);
+    EXPECT_EQ(selected(form->Dir1), here);
+    EXPECT_EQ(items(form->File1), files);
 
-    ::SendMessageW(form->Dir1, LB_SETCURSEL, items(form->Dir1).size() - 1, 0);
-    ::SendMessageW(form->File1, LB_SETCURSEL, 0, 0);
+    form->scanStartFile(startFile(folder / "b.exe", folder.path()));
+    EXPECT_EQ(selected(form->File1), 1);
+    ::SendMessageW(form->Dir1, LB_SETCURSEL, static_cast<WPARAM>(here + 1), 0);
     command(form->Dir1, LBN_DBLCLK);
-    EXPECT_EQ(form->filePath(), folder / "sub");
+    EXPECT_EQ(selected(form->Dir1), here + 1);
     EXPECT_EQ(items(form->File1), std::vector<std::wstring>{L"inner.txt"});
-    EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_EQ(selected(form->File1), LB_ERR);
+    selectFile(0);
+    click({150, 190});
+    EXPECT_EQ(messages.shown,
+              (std::vector<Shown>{{"b.exe is a PASSWORD STEALER!", MessageIcon::Critical},
+                                  {"inner.txt is CLEAN!", MessageIcon::Information}}));
 
-    // Q: does not exist: the box, and the lists and the drive stay where they were.
-    chooseDrive(L"q:");
-    ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].text.rfind("Q:\\ could not be opened!\r\r", 0), 0U);
-    EXPECT_GT(messages.shown[0].text.size(), 27U);  // and the system's reason
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(form->dirPath(), folder / "sub");
-    EXPECT_EQ(form->filePath(), folder / "sub");
-    EXPECT_EQ(driveShown(),
-              std::wstring(1, static_cast<wchar_t>(::towlower(workDrive))) + L": [WORK]");
+    // Enter in the folder list, on the parent.
+    ::SetFocus(form->Dir1);
+    ::SendMessageW(form->Dir1, LB_SETCURSEL, static_cast<WPARAM>(here), 0);
+    ::SendMessageW(form->hWnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(items(form->File1), files);
 
-    // Another drive starts at its root; the first one keeps its own folder.
-    chooseDrive({otherDrive, L':'});
-    EXPECT_EQ(form->filePath(), fs::path(std::wstring{otherDrive, L':', L'\\'}));
-    chooseDrive({workDrive, L':'});
-    EXPECT_EQ(form->filePath(), folder / "sub");
-    EXPECT_EQ(messages.shown.size(), 1U);
+    // Q: does not exist: its box, and the drive list back on the folder's drive.
+    chooseDrive(0);
+    ASSERT_EQ(messages.shown.size(), 3U);
+    EXPECT_EQ(messages.shown[2].text.rfind("Q:\\ could not be opened!\r\r", 0), 0U);
+    EXPECT_EQ(::SendMessageW(form->Drive1, CB_GETCURSEL, 0, 0), 1);
+    chooseDrive(2);
+    EXPECT_EQ(items(form->Dir1).front(),
+              (std::wstring{static_cast<wchar_t>(::towlower(otherDrive)), L':', L'\\'}));
+    chooseDrive(1);
 
-    // The same drive again, its folder unchanged: the file list keeps its selection.
-    ::SendMessageW(form->File1, LB_SETCURSEL, 0, 0);
-    chooseDrive({workDrive, L':'});
-    EXPECT_EQ(::SendMessageW(form->File1, LB_GETCURSEL, 0, 0), 0);
-
-    // A folder that fails to open: the highlight goes back to the folder the list is on.
-    const auto rows = items(form->Dir1);
-    ::SendMessageW(form->Dir1, LB_SETCURSEL, rows.size() - 2, 0);  // the parent, then gone
-    fs::remove_all(folder.path());
+    // A folder gone before it is opened: its box, and the highlight back on the folder.
+    fs::remove_all(folder / "sub");
+    ::SendMessageW(form->Dir1, LB_SETCURSEL, static_cast<WPARAM>(here + 1), 0);
     command(form->Dir1, LBN_DBLCLK);
-    EXPECT_EQ(messages.shown.size(), 2U);
-    EXPECT_EQ(::SendMessageW(form->Dir1, LB_GETCURSEL, 0, 0),
-              static_cast<LRESULT>(rows.size() - 1));
-
-    // Its drive chosen again after the folder went: entered at the root, without a box.
-    chooseDrive({otherDrive, L':'});
-    chooseDrive({workDrive, L':'});
-    EXPECT_EQ(form->filePath(), folder.path().root_path());
-    EXPECT_EQ(messages.shown.size(), 2U);
+    EXPECT_EQ(messages.shown.size(), 4U);
+    EXPECT_EQ(selected(form->Dir1), here);
 }
 
 }  // namespace
