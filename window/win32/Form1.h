@@ -98,11 +98,13 @@ private:
     void createControls();
     void createFonts();
     void fillDrives();
+    // The browser's lists, shown in the controls.
     void showDrive(std::size_t volume) override;
     void showFolders(const std::vector<FolderRow>& rows, std::size_t current) override;
     void markFolder(std::size_t current) override;
     void showFiles(const NameList& names) override;
     void showSelection(std::int64_t index) override;
+    // Opens the folder list's highlighted row: a double click, Enter.
     void openSelectedFolder();
     // The paths of a drop on the window: one file is opened, anything else passed over.
     void takeDrop(HDROP drop);
