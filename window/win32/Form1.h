@@ -82,6 +82,7 @@ public:
     // window.
     void openFile(const StartFile& file);
     void Drive1_Change();
+    // Re-reads the folder list's folder into the file list, as its change does.
     void Dir1_Change();
     void Label1_Click();
     void Form_MouseDown(int Button, int Shift, POINT position);
