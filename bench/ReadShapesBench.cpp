@@ -7,8 +7,6 @@
 //   BareRing            a bare io_uring chain as batching alone gives it: an open into a fixed
 //                       slot, a read linked to it and a close linked to that, 32 files a
 //                       submission, with none of the batch reader's checks;
-//   RingFeedingScanner  one thread reads with the batch reader and another searches, which is the
-//                       other way to use two threads;
 //   RingTypeCheck       a bare ring that checks each file's kind before reading it, with the
 //                       statx system call or with a statx in the ring.
 //
@@ -22,13 +20,10 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <span>
-#include <thread>
 #include <vector>
 
 #ifdef TROVIK_HAVE_LIBURING
@@ -153,71 +148,6 @@ void BM_BatchReader(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BatchReader)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-// One thread reads batch after batch and hands each to a second thread, which searches it; the
-// two take turns over a few batches so that neither waits while the other has work.
-void BM_RingFeedingScanner(benchmark::State& state) {
-    constexpr std::size_t Slots = 3;
-    const auto reader = trovik::makeSystemBatchReader(1);
-    if (!reader) {
-        state.SkipWithError("the system offers no batched reads here");
-        return;
-    }
-    const std::size_t capacity = reader->capacity();
-    std::vector<std::unique_ptr<Batch>> batches;
-    for (std::size_t i = 0; i < Slots; ++i) {
-        batches.push_back(std::make_unique<Batch>(capacity));
-    }
-    const std::span<const fs::path> files = corpus();
-    for (auto _ : state) {
-        std::mutex mutex;
-        std::condition_variable changed;
-        std::vector<Batch*> empty;
-        std::vector<Batch*> full;  // in the order read
-        bool done = false;
-        std::size_t found = 0;
-        empty.reserve(batches.size());
-        for (const auto& batch : batches) {
-            empty.push_back(batch.get());
-        }
-        std::thread scanner([&] {
-            for (;;) {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return done || !full.empty(); });
-                if (full.empty()) {
-                    return;
-                }
-                Batch* batch = full.front();
-                full.erase(full.begin());
-                lock.unlock();
-                const std::size_t inBatch = batch->search();
-                lock.lock();
-                found += inBatch;
-                empty.push_back(batch);
-                changed.notify_all();
-            }
-        });
-        for (std::size_t first = 0; first < files.size(); first += capacity) {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return !empty.empty(); });
-            Batch* batch = empty.back();
-            empty.pop_back();
-            lock.unlock();
-            batch->read(*reader, files.subspan(first, std::min(capacity, files.size() - first)));
-            lock.lock();
-            full.push_back(batch);
-            changed.notify_all();
-        }
-        {
-            const std::lock_guard lock(mutex);
-            done = true;
-        }
-        changed.notify_all();
-        scanner.join();
-        benchmark::DoNotOptimize(found);
-    }
-}
-BENCHMARK(BM_RingFeedingScanner)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 #ifdef TROVIK_HAVE_LIBURING
 // A bare ring of its own, with a window for each file of a submission; let go with it.

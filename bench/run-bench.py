@@ -18,7 +18,7 @@ depend on it; then:
 6. Times everything with hyperfine on a warm cache and prints medians and ratios; trovik-scan both
    with its batched reads (io_uring) and reading one file at a time (TROVIK_SCAN_IO=single).
 7. Times the ways of reading the same files in one process (trovik_read_bench): the bare loop,
-   trovik's two read paths, a bare io_uring chain, and one ring feeding one searching thread.
+   trovik's two read paths, a bare io_uring chain, and a ring that checks each file's kind.
 8. Times both ways on a cold cache, where the caches can be dropped (root), and gives the peak
    memory of each.
 """
@@ -444,8 +444,7 @@ def read_shapes(bench: Path, corpus: Path, files: int, repetitions: int):
     print(f"\nWays of reading the {files} files, one process, warm cache (trovik_read_bench, "
           f"median of {repetitions}, wall time for the whole corpus):")
     for name, ms in medians.items():
-        # The ring feeding a scanner is one benchmark thread that starts a second.
-        threads = name.rsplit(":", 1)[1] if "threads:" in name else "2"
+        threads = name.rsplit(":", 1)[1] if "threads:" in name else "1"
         loop = medians.get(f"Loop/threads:{threads}")
         print(f"  {name:<38} {ms:8.1f} ms {ms / loop:6.2f}x the loop on {threads} thread(s)")
 
