@@ -39,8 +39,7 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(this) {
 
 void FileListBox::showNames(NameList names) {
     const QScopedValueRollback quiet(m_quiet, true);
-    m_model.setNames(std::move(names));
-    clearSelection();
+    m_model.setNames(std::move(names));  // the model's reset clears the selection
     scrollToTop();
 }
 
