@@ -125,6 +125,10 @@ const std::string Missing = "trovik-scan: missing: No such file or directory\n";
 const std::string TryHelp = "Try 'trovik-scan --help' for more information.\n";
 const std::string JobsWanted = "-j wants a number from 1 to 1024, not ";
 const std::string Listed = "pws: PASSWORD STEALER\nclean: CLEAN\n";
+const std::string PwsJson =
+    R"({"path":"pws","verdict":"stealer","matches":[{"signature":"Change Your Password",)"
+    R"("offset":4000}]})"
+    "\n";
 #ifdef _WIN32
 const std::string Latin1Line = "trovik-scan: list-latin1: line 2: not valid UTF-8\n";
 #else
@@ -192,14 +196,11 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"FilesFromLineNotUtf16Json",
                 {"--json", "-f", "list-surrogate"},
                 {StealerFound,
-                 R"({"path":"pws","verdict":"stealer","matches":[{"signature":)"
-                 R"("Change Your Password","offset":4000}]})"
-                 "\n"
-                 R"({"path":"list-surrogate: line 2","verdict":"error","matches":[],)"
-                 R"("error":"not valid UTF-16"})"
-                 "\n"
-                 R"({"path":"clean","verdict":"clean","matches":[]})"
-                 "\n",
+                 PwsJson + R"({"path":"list-surrogate: line 2","verdict":"error","matches":[],)"
+                           R"("error":"not valid UTF-16"})"
+                           "\n"
+                           R"({"path":"clean","verdict":"clean","matches":[]})"
+                           "\n",
                  ""}},
         CliCase{"StandardInputInItsPlace",
                 {"clean", "-", "pws"},
@@ -262,12 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"JsonInfectedKeepsErrors",
                 {"--json", "-i", "clean", "pws", "missing"},
                 {StealerFound,
-                 R"({"path":"pws","verdict":"stealer","matches":[{"signature":)"
-                 R"("Change Your Password","offset":4000}]})"
-                 "\n"
-                 R"({"path":"missing","verdict":"error","matches":[],)"
-                 R"("error":"No such file or directory"})"
-                 "\n",
+                 PwsJson + R"({"path":"missing","verdict":"error","matches":[],)"
+                           R"("error":"No such file or directory"})"
+                           "\n",
                  ""}},
         CliCase{"JsonNameNotUtf8GivenAsBytes",
                 {"--json", "clean", "bad\xff"},
