@@ -123,8 +123,12 @@ TEST_P(CommandLineRows, PrintsAndEndsAsExpected) {
 
 const std::string Missing = "trovik-scan: missing: No such file or directory\n";
 const std::string TryHelp = "Try 'trovik-scan --help' for more information.\n";
-const std::string JobsWanted = "trovik-scan: -j wants a number from 1 to 1024, not ";
+const std::string JobsWanted = "-j wants a number from 1 to 1024, not ";
 const std::string Listed = "pws: PASSWORD STEALER\nclean: CLEAN\n";
+const std::string PwsJson =
+    R"({"path":"pws","verdict":"stealer","matches":[{"signature":"Change Your Password",)"
+    R"("offset":4000}]})"
+    "\n";
 #ifdef _WIN32
 const std::string Latin1Line = "trovik-scan: list-latin1: line 2: not valid UTF-8\n";
 #else
@@ -132,15 +136,18 @@ const std::string Latin1Line =
     "trovik-scan: caf\xe9: No such file or directory\n";  // a name's bytes
 #endif
 
+// A command line that is wrong: nothing scanned, why on standard error, and where to read more.
+CliCase usage(const char* name, std::vector<std::string> arguments, const std::string& why) {
+    const std::string said = "trovik-scan: " + why + "\n" + TryHelp;
+    return {name, std::move(arguments), {NotAllScanned, "", said}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineRows,
     testing::Values(
-        CliCase{"OneLineAFileInOrder",
-                {"clean", "pws", "clean"},
-                {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nclean: CLEAN\n", ""}},
-        CliCase{"StealerWins",
-                {"missing", "pws", "clean"},
-                {StealerFound, "pws: PASSWORD STEALER\nclean: CLEAN\n", Missing}},
+        CliCase{"OneLineAFileInOrderAndTheStealerWins",
+                {"clean", "missing", "pws", "clean"},
+                {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nclean: CLEAN\n", Missing}},
         CliCase{"FolderWithoutRecursive",
                 {"missing", "folder"},
                 {NotAllScanned, "", Missing + "trovik-scan: folder: Is a directory\n"}},
@@ -154,41 +161,22 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"Version",
                 {"--version"},
                 {0, "trovik-scan 1.01\ndetects all pws's!  including the new winsock ones!\n", ""}},
-        CliCase{
-            "NoPath",
-            {},
-            {NotAllScanned, "", "trovik-scan: PATH is required, or --files-from FILE\n" + TryHelp}},
-        CliCase{"NoJobs", {"-j", "0", "x"}, {NotAllScanned, "", JobsWanted + "'0'\n" + TryHelp}},
-        CliCase{"JobsNotANumber",
-                {"-j", "abc", "x"},
-                {NotAllScanned, "", JobsWanted + "'abc'\n" + TryHelp}},
-        CliCase{"JobsEmpty", {"-j", "", "x"}, {NotAllScanned, "", JobsWanted + "''\n" + TryHelp}},
-        CliCase{"JobsInDecimalOnly",
-                {"--jobs=0x10", "x"},
-                {NotAllScanned, "", JobsWanted + "'0x10'\n" + TryHelp}},
-        CliCase{"TooManyJobs",
-                {"-j", "1025", "x"},
-                {NotAllScanned, "", JobsWanted + "'1025'\n" + TryHelp}},
+        usage("NoPath", {}, "PATH is required, or --files-from FILE"),
+        usage("NoJobs", {"-j", "0", "x"}, JobsWanted + "'0'"),
+        usage("JobsNotANumber", {"-j", "abc", "x"}, JobsWanted + "'abc'"),
+        usage("JobsEmpty", {"-j", "", "x"}, JobsWanted + "''"),
+        usage("JobsInDecimalOnly", {"--jobs=0x10", "x"}, JobsWanted + "'0x10'"),
+        usage("TooManyJobs", {"-j", "1025", "x"}, JobsWanted + "'1025'"),
         CliCase{"JobsAtTheLimit", {"-j", "1024", "clean"}, {AllClean, "clean: CLEAN\n", ""}},
-        CliCase{"JobsWithoutAValue",
-                {"clean", "-j"},
-                {NotAllScanned, "", "trovik-scan: --jobs wants a value\n" + TryHelp}},
-        CliCase{"JobsTwice",
-                {"-j", "2", "-j", "3", "clean"},
-                {NotAllScanned, "", "trovik-scan: --jobs can be given only once\n" + TryHelp}},
-        CliCase{
-            "FlagGivenAValue",
-            {"--recursive=no", "clean"},
-            {NotAllScanned, "", "trovik-scan: --recursive takes no value, not 'no'\n" + TryHelp}},
-        CliCase{"FlagGivenTrue",
-                {"clean", "--json=true"},
-                {NotAllScanned, "", "trovik-scan: --json takes no value, not 'true'\n" + TryHelp}},
+        usage("JobsWithoutAValue", {"clean", "-j"}, "--jobs wants a value"),
+        usage("JobsTwice", {"-j", "2", "-j", "3", "clean"}, "--jobs can be given only once"),
+        usage("FlagGivenAValue", {"--recursive=no", "clean"},
+              "--recursive takes no value, not 'no'"),
+        usage("FlagGivenTrue", {"clean", "--json=true"}, "--json takes no value, not 'true'"),
         CliCase{"AfterTheDoubleDashAnEqualsSignIsAName",
                 {"--", "--json=x"},
                 {NotAllScanned, "", "trovik-scan: --json=x: No such file or directory\n"}},
-        CliCase{"UnknownOption",
-                {"--frobnicate", "x"},
-                {NotAllScanned, "", "trovik-scan: unknown option '--frobnicate'\n" + TryHelp}},
+        usage("UnknownOption", {"--frobnicate", "x"}, "unknown option '--frobnicate'"),
         CliCase{
             "FilesFromEachInTurn",
             {"-f", "list-crlf", "--files-from=list-utf8", "-f", "list-mark", "-f", "list-utf16"},
@@ -200,25 +188,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-f", "list-long"},
                 {StealerFound, Listed,
                  "trovik-scan: list-long: line 2: longer than any path the system accepts\n"}},
-        CliCase{"StandardInputOnce",
-                {"-", "-f", "-"},
-                {NotAllScanned, "",
-                 "trovik-scan: standard input (-) can be read only once\n" + TryHelp}},
-        CliCase{"StealersNamesEndedInNul",
-                {"-i", "--print0", "-f", "list-utf8", "two"},
-                {StealerFound, std::string("two\0pws\0", 8), ""}},
+        usage("StandardInputOnce", {"-", "-f", "-"}, "standard input (-) can be read only once"),
+        CliCase{"NamesEndedInNul",
+                {"--print0", "-f", "list-utf8", "two"},
+                {StealerFound, std::string("two\0pws\0clean\0", 14), ""}},
         CliCase{"FilesFromLatin1", {"-f", "list-latin1"}, {StealerFound, Listed, Latin1Line}},
         CliCase{"FilesFromLineNotUtf16Json",
                 {"--json", "-f", "list-surrogate"},
                 {StealerFound,
-                 R"({"path":"pws","verdict":"stealer","matches":[{"signature":)"
-                 R"("Change Your Password","offset":4000}]})"
-                 "\n"
-                 R"({"path":"list-surrogate: line 2","verdict":"error","matches":[],)"
-                 R"("error":"not valid UTF-16"})"
-                 "\n"
-                 R"({"path":"clean","verdict":"clean","matches":[]})"
-                 "\n",
+                 PwsJson + R"({"path":"list-surrogate: line 2","verdict":"error","matches":[],)"
+                           R"("error":"not valid UTF-16"})"
+                           "\n"
+                           R"({"path":"clean","verdict":"clean","matches":[]})"
+                           "\n",
                  ""}},
         CliCase{"StandardInputInItsPlace",
                 {"clean", "-", "pws"},
@@ -230,10 +212,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-"},
                 {StealerFound, "(standard input): PASSWORD STEALER\n", ""},
                 filler(40000, "SEXSTORY", 31992)},
-        CliCase{"StandardInputPastTheWindow",
-                {"-"},
-                {AllClean, "(standard input): CLEAN\n", ""},
-                filler(40000, "SEXSTORY", 31993)},
         CliCase{"StandardInputJson",
                 {"--json", "-"},
                 {StealerFound,
@@ -285,12 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"JsonInfectedKeepsErrors",
                 {"--json", "-i", "clean", "pws", "missing"},
                 {StealerFound,
-                 R"({"path":"pws","verdict":"stealer","matches":[{"signature":)"
-                 R"("Change Your Password","offset":4000}]})"
-                 "\n"
-                 R"({"path":"missing","verdict":"error","matches":[],)"
-                 R"("error":"No such file or directory"})"
-                 "\n",
+                 PwsJson + R"({"path":"missing","verdict":"error","matches":[],)"
+                           R"("error":"No such file or directory"})"
+                           "\n",
                  ""}},
         CliCase{"JsonNameNotUtf8GivenAsBytes",
                 {"--json", "clean", "bad\xff"},
@@ -300,25 +275,13 @@ INSTANTIATE_TEST_SUITE_P(
                  R"("verdict":"stealer","matches":[{"signature":"SEXSTORY","offset":0}],)"
                  "\"path_bytes\":[98,97,100,255]}\n",
                  ""}},
-        CliCase{"NameNotUtf8KeptExactOffATerminal",
-                {"bad\xff"},
-                {StealerFound, "bad\xff: PASSWORD STEALER\n", ""}},
         CliCase{"QuietJson", {"-q", "--json", "missing", "pws"}, {StealerFound, "", ""}},
-        CliCase{
-            "NullWithoutFilesFrom",
-            {"-0", "clean"},
-            {NotAllScanned, "", "trovik-scan: --null works with --files-from only\n" + TryHelp}},
+        usage("NullWithoutFilesFrom", {"-0", "clean"}, "--null works with --files-from only"),
         CliCase{"FilesFromNulSeparatedAfterThePathsNamed",
                 {"-0", "-f", "nul-list", "clean"},
                 {StealerFound, "clean: CLEAN\npws: PASSWORD STEALER\nfolder/inside: CLEAN\n", ""}},
-        CliCase{"NamesEndedInNul",
-                {"-r", "-Z", "tree", "missing"},
-                {StealerFound, std::string("tree/a.txt\0tree/b.exe\0tree/skip/c\0tree/sub/d\0", 45),
-                 Missing}},
-        CliCase{
-            "NamesEndedInNulAreNotJson",
-            {"-Z", "--json", "clean"},
-            {NotAllScanned, "", "trovik-scan: -Z prints names alone, without --json\n" + TryHelp}},
+        usage("NamesEndedInNulAreNotJson", {"-Z", "--json", "clean"},
+              "-Z prints names alone, without --json"),
         CliCase{"FilesFromMissing",
                 {"--files-from", "nolist"},
                 {NotAllScanned, "", "trovik-scan: nolist: No such file or directory\n"}},
@@ -339,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(
             {"-r", "--exclude", "sub/*", "--exclude", "/skip/c", "--exclude", "*/a.txt", "tree"},
             {StealerFound, Tree, ""}},
         CliCase{"ExcludeDirWithASlashMatchesBelowTheRoot",
-                {"-r", "--exclude-dir", "/sub", "--exclude-dir", "tree/skip", "tree"},
+                {"-r", "--exclude-dir", "/sub/", "--exclude-dir", "tree/skip", "tree"},
                 {StealerFound, Tree + "tree/skip/c: CLEAN\n", ""}},
         CliCase{"ExcludeLeavesPathsNamed",
                 {"-r", "--exclude", "*", "--exclude-dir", "*", "clean", "tree"},

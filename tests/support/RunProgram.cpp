@@ -42,10 +42,12 @@ std::wstring quoted(const std::wstring& argument) {
     return L"\"" + argument + L"\"";
 }
 
-HANDLE createInheritable(const std::filesystem::path& path) {
+// A file the started program inherits: its output, made anew, or its input.
+HANDLE inheritable(const std::filesystem::path& path, bool output) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileW(
+        path.c_str(), output ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, &inherit,
+        output ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         fail("CreateFileW");
     }
@@ -80,18 +82,14 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
         commandLine += (commandLine.empty() ? L"" : L" ") + quoted(wide(argument).native());
     }
     {
-        const OwnedHandle out(createInheritable(outPath));
-        const OwnedHandle err(createInheritable(errPath));
+        const OwnedHandle out(inheritable(outPath, true));
+        const OwnedHandle err(inheritable(errPath, true));
+        const OwnedHandle in(input.empty() ? INVALID_HANDLE_VALUE : inheritable(input, false));
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = out.get();
         startup.hStdError = err.get();
-        SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-        const OwnedHandle in(input.empty() ? INVALID_HANDLE_VALUE
-                                           : ::CreateFileW(input.c_str(), GENERIC_READ,
-                                                           FILE_SHARE_READ, &inherit, OPEN_EXISTING,
-                                                           FILE_ATTRIBUTE_NORMAL, nullptr));
         startup.hStdInput = in.valid() ? in.get() : nullptr;
         PROCESS_INFORMATION process{};
         if (::CreateProcessW(wide(argv.at(0)).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
