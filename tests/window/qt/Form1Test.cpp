@@ -230,7 +230,7 @@ TEST_F(Form1StartFile, ADroppedFileIsOpenedAndOtherDropsArePassedOver) {
     }
     EXPECT_EQ(messages.shown.size(), 1U);
     expectChainAt(a);
-    EXPECT_EQ(selectedName(), "top.exe");
+    EXPECT_EQ(form->browser().selection().FileName, "top.exe");
     EXPECT_EQ(form->File1->ListIndex(), form->browser().selection().ListIndex);
 }
 

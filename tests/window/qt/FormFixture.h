@@ -115,9 +115,6 @@ protected:
         }
         return texts;
     }
-    [[nodiscard]] std::string selectedName() const {
-        return form->browser().selection().FileName.native();
-    }
     static int rowOf(const Names& rows, const std::string& text) {
         const auto found = std::ranges::find(rows, text);
         EXPECT_NE(found, rows.end()) << "no row " << text;

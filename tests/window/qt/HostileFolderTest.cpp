@@ -67,8 +67,9 @@ TEST_F(HostileFolder, AHundredThousandFilesListAndTheLastIsScanned) {
     EXPECT_EQ(scan(), stealer("zz-last.exe"));
 
     // Read on a worker thread from the start, a folder is read while the window is painted, under
-    // the busy pointer, and lists the same names. The paint timer runs before the loop that waits
-    // for the names can see them, so it has fired at least once by then.
+    // the busy pointer, and lists the same names: the reader stops when asked and goes on where it
+    // stopped, losing no name and reading none twice. The paint timer runs before the loop that
+    // waits for the names can see them, so it has fired at least once by then.
     int paintsWhileBusy = 0;
     QTimer ticks;
     QObject::connect(&ticks, &QTimer::timeout, [&] {
