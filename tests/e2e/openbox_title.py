@@ -42,8 +42,8 @@ class Pointer(ctypes.c_void_p):
 
 def text_width(text, font):
     """TEXT's logical width in FONT, in pixels rounded up, as openbox's Pango layout has it."""
-    x11, pango, xft, gobject = (ctypes.CDLL(f"lib{name}.so.{version}") for name, version in (
-        ("X11", 6), ("pango-1.0", 0), ("pangoxft-1.0", 0), ("gobject-2.0", 0)))
+    x11, pango, xft = (ctypes.CDLL(f"lib{name}.so.{version}") for name, version in (
+        ("X11", 6), ("pango-1.0", 0), ("pangoxft-1.0", 0)))
     for function in (x11.XOpenDisplay, xft.pango_xft_get_font_map, pango.pango_layout_new,
                      pango.pango_font_map_create_context, pango.pango_font_description_from_string):
         function.restype = Pointer
@@ -58,9 +58,7 @@ def text_width(text, font):
     pango.pango_layout_set_single_paragraph_mode(layout, 1)
     pango.pango_layout_set_text(layout, text.encode(), -1)
     logical = (ctypes.c_int * 4)()  # a PangoRectangle: x, y, width, height in Pango units
-    pango.pango_layout_get_extents(layout, None, logical)
-    gobject.g_object_unref(layout)
-    gobject.g_object_unref(context)
+    pango.pango_layout_get_extents(layout, None, logical)  # the process ends: nothing is freed
     return math.ceil(logical[2] / 1024)  # PANGO_SCALE
 
 
