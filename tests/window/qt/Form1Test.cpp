@@ -141,6 +141,7 @@ TEST_F(Form1Mouse, APressOnTheBackgroundDragsTheWindowAndTheDropSnapsIt) {
         {{5, 100}, Qt::RightButton, {-295, 0}, {0, 200}},      // beside the lists
         {{50, 100}, Qt::LeftButton, {-295, 0}, {300, 200}},    // Dir1
         {{150, 190}, Qt::RightButton, {-295, 0}, {300, 200}},  // Label1
+        {{249, 207}, Qt::LeftButton, {-295, 0}, {300, 200}},   // Label2's strip
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message()
