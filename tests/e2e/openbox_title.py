@@ -18,8 +18,6 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-PANGO_SCALE = 1024
-
 
 def run(*command):
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout
@@ -27,47 +25,28 @@ def run(*command):
 
 def title_font():
     """The Pango description of openbox's active-window title font, from its configuration."""
-    name, size, weight, slant = "sans", "8", "bold", "normal"  # as Debian's rc.xml has them
+    font = {"name": "sans", "size": "8", "weight": "bold", "slant": "normal"}  # Debian's rc.xml
     match = re.search(r'"(.*)"', run("xprop", "-root", "_OB_CONFIG_FILE"))
-    if match:
-        for font in ElementTree.parse(match.group(1)).getroot().iter():
-            if font.tag.split("}")[-1] == "font" and font.get("place") == "ActiveWindow":
-                values = {child.tag.split("}")[-1]: (child.text or "").strip() for child in font}
-                name = values.get("name") or name
-                size = values.get("size") or size
-                weight = values.get("weight") or weight
-                slant = values.get("slant") or slant
-    style = " ".join(word for word in (weight, slant) if word.lower() != "normal")
-    return f"{name}, {style} {size}".replace("  ", " ")
+    for element in ElementTree.parse(match.group(1)).iter() if match else ():
+        if element.tag.split("}")[-1] == "font" and element.get("place") == "ActiveWindow":
+            font.update((child.tag.split("}")[-1], child.text.strip())
+                        for child in element if (child.text or "").strip())
+    style = " ".join(font[key] for key in ("weight", "slant") if font[key].lower() != "normal")
+    return f"{font['name']}, {style} {font['size']}".replace("  ", " ")
+
+
+class Pointer(ctypes.c_void_p):
+    """A pointer a C function returns, kept whole to be handed back (a plain c_void_p result
+    would become a Python int, passed on as a 32-bit int)."""
 
 
 def text_width(text, font):
     """TEXT's logical width in FONT, in pixels rounded up, as openbox's Pango layout has it."""
-    x11 = ctypes.CDLL("libX11.so.6")
-    pango = ctypes.CDLL("libpango-1.0.so.0")
-    xft = ctypes.CDLL("libpangoxft-1.0.so.0")
-    gobject = ctypes.CDLL("libgobject-2.0.so.0")
-    pointer = ctypes.c_void_p
-    x11.XOpenDisplay.restype = pointer
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XDefaultScreen.argtypes = [pointer]
-    xft.pango_xft_get_font_map.restype = pointer
-    xft.pango_xft_get_font_map.argtypes = [pointer, ctypes.c_int]
-    pango.pango_font_map_create_context.restype = pointer
-    pango.pango_font_map_create_context.argtypes = [pointer]
-    pango.pango_layout_new.restype = pointer
-    pango.pango_layout_new.argtypes = [pointer]
-    pango.pango_font_description_from_string.restype = pointer
-    pango.pango_font_description_from_string.argtypes = [ctypes.c_char_p]
-    pango.pango_layout_set_font_description.argtypes = [pointer, pointer]
-    pango.pango_layout_set_single_paragraph_mode.argtypes = [pointer, ctypes.c_int]
-    pango.pango_layout_set_text.argtypes = [pointer, ctypes.c_char_p, ctypes.c_int]
-    pango.pango_layout_get_extents.argtypes = [pointer, pointer, pointer]
-    gobject.g_object_unref.argtypes = [pointer]
-
-    class Rectangle(ctypes.Structure):
-        _fields_ = [(field, ctypes.c_int) for field in ("x", "y", "width", "height")]
-
+    x11, pango, xft = (ctypes.CDLL(f"lib{name}.so.{version}") for name, version in (
+        ("X11", 6), ("pango-1.0", 0), ("pangoxft-1.0", 0)))
+    for function in (x11.XOpenDisplay, xft.pango_xft_get_font_map, pango.pango_layout_new,
+                     pango.pango_font_map_create_context, pango.pango_font_description_from_string):
+        function.restype = Pointer
     display = x11.XOpenDisplay(None)
     if not display:
         sys.exit("openbox_title.py: cannot open the display")
@@ -78,11 +57,16 @@ def text_width(text, font):
         layout, pango.pango_font_description_from_string(font.encode()))
     pango.pango_layout_set_single_paragraph_mode(layout, 1)
     pango.pango_layout_set_text(layout, text.encode(), -1)
-    logical = Rectangle()
-    pango.pango_layout_get_extents(layout, None, ctypes.byref(logical))
-    gobject.g_object_unref(layout)
-    gobject.g_object_unref(context)
-    return math.ceil(logical.width / PANGO_SCALE)
+    logical = (ctypes.c_int * 4)()  # a PangoRectangle: x, y, width, height in Pango units
+    pango.pango_layout_get_extents(layout, None, logical)  # the process ends: nothing is freed
+    return math.ceil(logical[2] / 1024)  # PANGO_SCALE
+
+
+def children(window):
+    """WINDOW's children as (id, width, height)."""
+    listing = run("xwininfo", "-children", "-id", window)
+    return [(child, int(width), int(height)) for child, width, height in
+            re.findall(r"^ +(0x[0-9a-f]+) .*  (\d+)x(\d+)[+-]-?\d+[+-]-?\d+  ", listing, re.M)]
 
 
 def label_room(window):
@@ -92,39 +76,21 @@ def label_room(window):
     icon, the label, the buttons and the grips); the label is the widest of those that are
     shorter than the bar but not mere lines.
     """
-    tree = run("xwininfo", "-tree", "-id", window)
+    tree = run("xwininfo", "-children", "-id", window)
     frame = re.search(r"Parent window id: (0x[0-9a-f]+)", tree).group(1)
-    windows = []  # (depth, width, height, number of children)
-    for line in run("xwininfo", "-tree", "-id", frame).splitlines():
-        window = re.match(r"( *)0x[0-9a-f]+ .*  (\d+)x(\d+)[+-]-?\d+[+-]-?\d+  ", line)
-        children = re.match(r" *(\d+) child(ren)?:", line)
-        if window:
-            windows.append([len(window.group(1)), int(window.group(2)), int(window.group(3)), 0])
-        elif children and windows:
-            windows[-1][3] = int(children.group(1))
-    tops = [index for index, window in enumerate(windows) if window[0] == windows[0][0]]
-    if not tops:
+    bars = [(len(children(bar)), bar, width, height) for bar, width, height in children(frame)]
+    if not bars:
         return None
-    bar = max(tops, key=lambda index: windows[index][3])
-    _, bar_width, bar_height, _ = windows[bar]
-    below = []
-    for depth, width, height, _ in windows[bar + 1:]:
-        if depth <= windows[bar][0]:
-            break
-        below.append((depth, width, height))
-    parts = [width for depth, width, height in below
-             if depth == below[0][0] and 3 < height < bar_height and width < bar_width]
+    _, bar, bar_width, bar_height = max(bars)
+    parts = [width for _, width, height in children(bar) if 3 < height < bar_height and
+             width < bar_width]
     return max(parts) - 2 * 2 if parts else None
 
 
-def main():
+if __name__ == "__main__":
     if sys.argv[1:2] == ["text"]:
         font = title_font()
         print(text_width(sys.argv[2], font), font)
     else:
         room = label_room(sys.argv[2])
         print(room if room is not None else -1)
-
-
-if __name__ == "__main__":
-    main()

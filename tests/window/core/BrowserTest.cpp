@@ -110,13 +110,6 @@ struct Harness {
         browser->start(screen);
     }
     // The user's gestures change the screen first, then tell the browser.
-    void open(const fs::path& folder) {
-        const auto& rows = browser->rows();
-        const auto row = std::ranges::find(rows, folder, &FolderRow::folder);
-        ASSERT_NE(row, rows.end()) << folder;
-        screen.highlight = static_cast<std::size_t>(row - rows.begin());
-        browser->openRow(screen.highlight);
-    }
     void step(const std::string& verb, const std::string& what) {
         if (verb == "start") {
             start(at(what.c_str()));
@@ -132,7 +125,11 @@ struct Harness {
         } else if (verb == "drive") {
             browser->Drive1_Change(what == "a" ? ARow : BRow);
         } else if (verb == "open") {
-            open(at(what.c_str()));
+            const auto& rows = browser->rows();
+            const auto row = std::ranges::find(rows, at(what.c_str()), &FolderRow::folder);
+            ASSERT_NE(row, rows.end()) << what;
+            screen.highlight = static_cast<std::size_t>(row - rows.begin());
+            browser->openRow(screen.highlight);
         } else if (verb == "drop") {
             dropped = browser->openFile(startFile(at(what.c_str()), {}));
         } else {
@@ -241,14 +238,10 @@ TEST(Browser, RowsAreTheAncestorsThenTheSubfoldersAndARootIsOneRow) {
     EXPECT_EQ(folderRows(Root, {}), (std::vector<FolderRow>{{Root, 0, true}}));
 }
 
-// A folder of more names than 16 bits count, and names that are not valid text: the selection
-// hands over the chosen name's own bytes (or UTF-16 units) and its index.
-TEST(Browser, ASelectionHandsOverTheNamesOwnBytesInFoldersOfAnySize) {
+// A name that is not valid text: the selection hands over its own bytes (or UTF-16 units) and its
+// index. (A folder of more names than 16 bits count is the Qt window's HostileFolder test.)
+TEST(Browser, ASelectionHandsOverTheNamesOwnBytes) {
     Harness h;
-    constexpr std::size_t Many = 100'000;
-    for (std::size_t i = 0; i < Many; ++i) {
-        h.disk.files.insert(at("a/work") / ("f" + std::to_string(i)));
-    }
 #ifdef _WIN32
     const fs::path odd(std::wstring(L"caf\xD800.exe"));  // a lone surrogate
 #else
@@ -256,15 +249,11 @@ TEST(Browser, ASelectionHandsOverTheNamesOwnBytesInFoldersOfAnySize) {
 #endif
     h.disk.files.insert(at("a/work") / odd);
     h.start(at("a/work"));
-    ASSERT_EQ(h.screen.fileCount, Many + 3);
-    for (const fs::path& name : {odd, fs::path("f99999")}) {
-        const std::int64_t index = indexOfName(h.browser->fileNames(), name);
-        h.browser->selectFile(index);
-        const FileSelection chosen = h.browser->selection();
-        EXPECT_EQ(chosen.FileName.native(), name.native());
-        EXPECT_EQ(chosen.ListIndex, index);
-    }
-    h.browser->selectFile(static_cast<std::int64_t>(Many + 3));  // past the list: none
+    const std::int64_t index = indexOfName(h.browser->fileNames(), odd);
+    h.browser->selectFile(index);
+    EXPECT_EQ(h.browser->selection().FileName.native(), odd.native());
+    EXPECT_EQ(h.browser->selection().ListIndex, index);
+    h.browser->selectFile(3);  // past the list: none
     EXPECT_EQ(h.browser->selection().ListIndex, -1);
 }
 

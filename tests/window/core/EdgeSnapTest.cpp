@@ -23,7 +23,6 @@ TEST(SnapToScreenEdges, PlacesTheDroppedWindow) {
         TwipRect screen;
         TwipPosition expected;
     } rows[] = {
-        {"near top snaps to zero", windowAt(3000, 100), Screen, {3000, 0}},
         {"top exactly at the margin stays", windowAt(3000, 225), Screen, {3000, 225}},
         {"top just inside the margin snaps", windowAt(3000, 224.5F), Screen, {3000, 0}},
         {"near bottom snaps flush", windowAt(3000, 5500), Screen, {3000, 5700}},

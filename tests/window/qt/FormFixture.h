@@ -71,14 +71,13 @@ protected:
         const auto [target, at] = hit(point);
         QTest::mouseClick(target, button, {}, at);
     }
-    // Selects the file list's entry at `row`, or named `name`, with a click, as the user does.
-    void selectRow(int row) {
-        const QModelIndex index = form->File1->model()->index(row, 0);
+    // Selects the file list's entry named `name` with a click, as the user does.
+    void selectFile(const std::string& name) {
+        const QModelIndex index = form->File1->model()->index(rowOf(fileNames(), name), 0);
         form->File1->scrollTo(index);
         QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
                           form->File1->visualRect(index).center());
     }
-    void selectFile(const std::string& name) { selectRow(rowOf(fileNames(), name)); }
     // Opens the folder list's entry shown as `text` with Enter, or with a double click (a click
     // followed by a double-click event).
     void openFolder(const std::string& text, bool doubleClick = false) {
@@ -115,9 +114,6 @@ protected:
             texts.push_back(form->Dir1->text(row).toStdString());
         }
         return texts;
-    }
-    [[nodiscard]] std::string selectedName() const {
-        return form->browser().selection().FileName.native();
     }
     static int rowOf(const Names& rows, const std::string& text) {
         const auto found = std::ranges::find(rows, text);
