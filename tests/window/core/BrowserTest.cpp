@@ -238,10 +238,14 @@ TEST(Browser, RowsAreTheAncestorsThenTheSubfoldersAndARootIsOneRow) {
     EXPECT_EQ(folderRows(Root, {}), (std::vector<FolderRow>{{Root, 0, true}}));
 }
 
-// A name that is not valid text: the selection hands over its own bytes (or UTF-16 units) and its
-// index. (A folder of more names than 16 bits count is the Qt window's HostileFolder test.)
-TEST(Browser, ASelectionHandsOverTheNamesOwnBytes) {
+// A folder of more names than 16 bits count, and names that are not valid text: the selection
+// hands over the chosen name's own bytes (or UTF-16 units) and its index.
+TEST(Browser, ASelectionHandsOverTheNamesOwnBytesInFoldersOfAnySize) {
     Harness h;
+    constexpr std::size_t Many = 100'000;
+    for (std::size_t i = 0; i < Many; ++i) {
+        h.disk.files.insert(at("a/work") / ("f" + std::to_string(i)));
+    }
 #ifdef _WIN32
     const fs::path odd(std::wstring(L"caf\xD800.exe"));  // a lone surrogate
 #else
@@ -249,11 +253,15 @@ TEST(Browser, ASelectionHandsOverTheNamesOwnBytes) {
 #endif
     h.disk.files.insert(at("a/work") / odd);
     h.start(at("a/work"));
-    const std::int64_t index = indexOfName(h.browser->fileNames(), odd);
-    h.browser->selectFile(index);
-    EXPECT_EQ(h.browser->selection().FileName.native(), odd.native());
-    EXPECT_EQ(h.browser->selection().ListIndex, index);
-    h.browser->selectFile(3);  // past the list: none
+    ASSERT_EQ(h.screen.fileCount, Many + 3);
+    for (const fs::path& name : {odd, fs::path("f99999")}) {
+        const std::int64_t index = indexOfName(h.browser->fileNames(), name);
+        h.browser->selectFile(index);
+        const FileSelection chosen = h.browser->selection();
+        EXPECT_EQ(chosen.FileName.native(), name.native());
+        EXPECT_EQ(chosen.ListIndex, index);
+    }
+    h.browser->selectFile(static_cast<std::int64_t>(Many + 3));  // past the list: none
     EXPECT_EQ(h.browser->selection().ListIndex, -1);
 }
 

@@ -52,6 +52,22 @@ TEST(FolderReader, ListsTheVisibleEntriesOfOneKind) {
     EXPECT_EQ(missing.error(), std::errc::no_such_file_or_directory);
 }
 
+// A long read stops when asked, every 256 entries, and goes on where it stopped.
+TEST(FolderReader, AReadStopsWhenAskedAndGoesOnLater) {
+    TempDir disk;
+    for (int i = 0; i < 600; ++i) {
+        disk.write("f" + std::to_string(i), "");
+    }
+    auto reader = FolderReader::open(disk.path(), EntryKind::File);
+    ASSERT_TRUE(reader);
+    int asked = 0;
+    EXPECT_FALSE(reader.value().read([&] { return ++asked == 2; }));
+    EXPECT_TRUE(reader.value().read([] { return false; }));
+    const auto names = std::move(reader.value()).names();
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names.value().size(), 600U);
+}
+
 TEST(TidyFolder, MakesAFolderAbsoluteWithoutDotStepsOrATrailingSeparator) {
     const fs::path root = fs::current_path().root_path();
     EXPECT_EQ(tidyFolder(root / "a" / "." / "b" / ".." / "c" / ""), root / "a" / "c");
