@@ -25,8 +25,8 @@ std::error_code windowsError(DWORD value) {
 #endif
 
 // Real files through the system's file service: the window's edge, a size past 32 bits, a name
-// outside ASCII and a read-only file. A folder and a missing file are in the command-line tests
-// (which run on Windows too) and the hostile ones, links in the hostile ones.
+// outside ASCII and a read-only file. A folder and a missing file are with the hostile tests' files
+// that change, and on Windows below; links are in the hostile tests.
 struct DiskCase {
     const char* name;
     std::string content;
@@ -120,6 +120,8 @@ TEST(UnreadableOnWindows, ReportedWithTheSystemsReason) {
     ASSERT_TRUE(holder.valid() && pipe.valid());
     const std::pair<std::filesystem::path, std::error_code> rows[] = {
         {dir / "gone" / "file", windowsError(ERROR_PATH_NOT_FOUND)},
+        // The system refuses a folder as it refuses a file it may not read; it is told apart.
+        {dir.path(), std::make_error_code(std::errc::is_a_directory)},
         {locked, windowsError(ERROR_SHARING_VIOLATION)},
         // In the extended-length form every path takes, a bare device name is a name like any
         // other: here a file that is not there.
