@@ -27,24 +27,20 @@ using test::HangBound;
 const std::string Stealer = filler(2000, "cHaNgE yOuR pAsSwOrD", 1000);
 
 // A walk through a folder that holds every kind of path a disk can hold: every file is scanned in
-// sorted order, every path that cannot be is reported, special files and links (to files, to
-// folders, dangling or looping) are passed over, and nothing blocks. Named on the command line
-// after it, special files and a loop of links are errors.
-// A folder named, a file missing, and the window's edge in files of ordinary size are in the
-// command-line tests, which run on Windows too.
+// sorted order, every path that cannot be is reported, special files and links (to a FIFO,
+// looping) are passed over, and nothing blocks. Named on the command line after it, special files
+// and a loop of links are errors.
+// A folder named, a file missing, links to files, to folders and to nowhere, and the window's edge
+// in files of ordinary size are in the command-line tests, which run on Windows too.
 TEST(HostilePaths, WalkedAndNamedGiveTheVerdictOrTheReason) {
     test::TempDir dir;
     const fs::path tree = dir / "tree";
-    dir.write("elsewhere/far.txt", "x");
     dir.write("tree/shallow/file", "x");
     dir.write("tree/b/2.txt", "SEXSTORY");
     dir.write("tree/b/1.txt", "x");
     test::makeFifo(tree / "b/fifo");
     test::makeSocket(tree / "socket");
-    fs::create_symlink("../elsewhere", tree / "linked-folder");
-    fs::create_symlink("b/1.txt", tree / "linked-file");
     fs::create_symlink("b/fifo", tree / "link-to-fifo");
-    fs::create_symlink("nowhere", tree / "dangling");
     fs::create_symlink("loop", tree / "loop");
     dir.write("tree/\xff\xfe", Stealer);
     dir.write("tree/new\nline", "x");

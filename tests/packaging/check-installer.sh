@@ -67,11 +67,7 @@ fi
 install() { # [FOLDER]: a silent install, into FOLDER when given
     local start status=0
     start=$(now)
-    if (($# > 0)); then
-        "$wine" "$setup" /S "/D=$1" </dev/null >>"$log" 2>&1 || status=$?
-    else
-        "$wine" "$setup" /S </dev/null >>"$log" 2>&1 || status=$?
-    fi
+    "$wine" "$setup" /S ${1:+"/D=$1"} </dev/null >>"$log" 2>&1 || status=$?
     echo "install${1:+ into $1}: $(seconds_since "$start") s"
     ((status == 0)) || give_up "the installer ended with status $status"
 }
@@ -124,18 +120,20 @@ check_installed() {
     within 10 explorer_entry || fail "Explorer entry: $(w reg query "$verb_key" /s | tr '\n' '|')"
 }
 
-# Nothing of an install is registered: no shortcut, no uninstall entry, no Explorer entry, and the
-# keys above the entry only if they were there before.
-nothing_registered() {
-    [[ ! -e $shortcut ]] && ! has_key "$uninstall_key" && ! has_key "$verb_key" &&
-        ! has_key "$star_key\\shell" && { $star_before || ! has_key "$star_key"; }
+# What of an install is still registered, a line each, and nothing once it is all gone: the
+# shortcut, the uninstall entry, the Explorer entry, and the keys above the entry unless they were
+# there before.
+registered() {
+    [[ -e $shortcut ]] && echo "the shortcut $shortcut"
+    has_key "$uninstall_key" && echo "the uninstall entry"
+    has_key "$verb_key" && echo "the Explorer entry"
+    has_key "$star_key\\shell" && echo "$star_key\\shell"
+    $star_before || { has_key "$star_key" && echo "$star_key"; }
 }
-explain_registered() {
-    [[ -e $shortcut ]] && fail "the shortcut is left: $shortcut"
-    has_key "$uninstall_key" && fail "the uninstall entry is left"
-    has_key "$verb_key" && fail "the Explorer entry is left"
-    has_key "$star_key\\shell" && fail "$star_key\\shell is left"
-    ! $star_before && has_key "$star_key" && fail "$star_key is left"
+fail_if_registered() {
+    local left
+    left=$(registered)
+    [[ -z $left ]] || fail "left registered: ${left//$'\n'/; }"
 }
 # Runs COMMAND until it succeeds, for at most SECONDS.
 within() {
@@ -170,12 +168,12 @@ quiet=$(value "$uninstall_key" QuietUninstallString)
 [[ $quiet == "\"$custom_dir\\Uninstall.exe\" /S" ]] || give_up "QuietUninstallString is '$quiet'"
 start=$(now)
 "$wine" "$custom/Uninstall.exe" /S </dev/null >>"$log" 2>&1 || fail "the uninstaller ended with status $?"
-gone() { [[ ! -e $custom ]] && nothing_registered; }
+gone() { [[ ! -e $custom && -z $(registered) ]]; }
 if within 60 gone; then
     echo "uninstall: $(seconds_since "$start") s"
 else
     [[ -e $custom ]] && fail "$custom_dir is left, with: $(ls -A "$custom" | tr '\n' ' ')"
-    explain_registered
+    fail_if_registered
 fi
 
 # 3. Into the user's own programs folder when none is given; then elsewhere, which moves it.
@@ -195,7 +193,7 @@ echo "uninstall in place: $(seconds_since "$start") s"
 listing=$(LC_ALL=C ls -A "$custom" 2>/dev/null | tr '\n' ' ')
 [[ $listing == "Uninstall.exe notes.txt " ]] ||
     fail "after uninstalling in place, $custom_dir holds: $listing"
-nothing_registered || explain_registered
+fail_if_registered
 
 if ((failures > 0)); then
     cat "$log"

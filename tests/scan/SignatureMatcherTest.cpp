@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "scan/SignatureMatcher.h"
@@ -14,11 +13,9 @@ std::span<const std::byte> bytes(std::string_view text) {
 }
 
 // The rule written for clarity, shared with the fuzzers, which hold the matcher to it on any input.
-const std::uint8_t* raw(std::string_view window) {
-    return reinterpret_cast<const std::uint8_t*>(window.data());  // NOLINT
-}
 std::optional<SignatureMatch> reference(std::string_view window) {
-    return test::referenceSearch(raw(window), window.size());
+    const auto* data = reinterpret_cast<const std::uint8_t*>(window.data());  // NOLINT
+    return test::referenceSearch(data, window.size());
 }
 
 // Every implementation must give the same answer as the reference.
@@ -37,6 +34,8 @@ struct MatchCase {
     std::optional<SignatureMatch> expected;
 };
 
+// Each signature as written, at every offset up to the window's end and cut short by it, is in
+// the boundary test below.
 class SignatureMatcherTest : public testing::TestWithParam<MatchCase> {};
 
 TEST_P(SignatureMatcherTest, FindsWhatTheRuleSays) {
@@ -49,7 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, SignatureMatcherTest,
     testing::Values(
         MatchCase{"EmptyWindow", "", std::nullopt},
-        MatchCase{"FirstAsWritten", "xx Change Your Password", SignatureMatch{0, 3}},
         MatchCase{"FirstInLowerCase", "change your password", SignatureMatch{0, 0}},
         MatchCase{"SecondInLowerCase", "..software\\borland\\delphi\\rtl", SignatureMatch{1, 2}},
         MatchCase{"BackslashIsNotFoldedIntoABar", "SOFTWARE|Borland|Delphi|RTL", std::nullopt},
@@ -57,8 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"ThirdInMixedCase", "sExStOrY", SignatureMatch{2, 0}},
         MatchCase{"AfterNulBytes", "\0\0\0\0SEXSTORY"s, SignatureMatch{2, 4}},
         MatchCase{"HighBytesAreNotLetters", "\xd3\xc5XSTORY SEX\xd3TORY", std::nullopt},
-        MatchCase{"CutShortByTheWindow", "xxxSEXSTOR", std::nullopt},
-        MatchCase{"EndsExactlyAtTheWindow", "xxxSEXSTORY", SignatureMatch{2, 3}},
         MatchCase{"EarliestPositionWins", "sexstory change your password", SignatureMatch{2, 0}},
         MatchCase{"NearMissesThenMatch", "sexstorsoftwarechange youSEXSTORY",
                   SignatureMatch{2, 25}}),
@@ -83,26 +79,8 @@ TEST(SignatureMatcherBoundaries, EveryOffsetAndLengthAroundTheBlocks) {
     }
 }
 
-// Windows made of the signatures' own letters in random case, so that near misses that pass the
-// vector filter and fail later are common, with a signature planted in half of them.
-TEST(SignatureMatcherRandom, NearMissesAgreeWithTheReference) {
-    std::mt19937 random(20261206);
-    constexpr char alphabet[] = "cChHaAnNsSoOeExXfFtTwW \\\0";
-    const std::string letters(alphabet, sizeof alphabet - 1);  // the last 0 byte is one of them
-    for (int round = 0; round < 2000; ++round) {
-        std::string window(random() % (round < 1990 ? 300 : ScanWindowSize), ' ');
-        for (auto& c : window) {
-            c = letters[random() % letters.size()];
-        }
-        const std::string_view sig = StealerSignatures[random() % StealerSignatures.size()];
-        if (random() % 2 == 0 && window.size() >= sig.size()) {
-            window.replace(random() % (window.size() - sig.size() + 1), sig.size(), sig);
-        }
-        expectAllAgree(window, reference(window));
-        EXPECT_EQ(findEachSignature(bytes(window)),
-                  test::referenceEach(raw(window), window.size()));
-    }
-}
+// Any window, and each signature's first offset as -s and --json report them, are held to the
+// reference by the matcher's fuzzer, from seeds and a dictionary of the signatures' own letters.
 
 }  // namespace
 }  // namespace trovik

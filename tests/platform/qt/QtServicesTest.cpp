@@ -2,9 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QEvent>
-#include <QFontDatabase>
-#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -15,52 +12,35 @@
 namespace trovik {
 namespace {
 
-// Shows a box, reads it while it is up and dismisses it with its OK button; the box's width and
-// its label's height come back, and `check` looks at the box. Before it is read, the box gets the
-// layout request that the X11 platform sends it once it is shown, on which Qt sizes it anew.
-std::pair<int, int> showAndDismiss(std::string_view text, MessageIcon icon,
-                                   const std::function<void(const QMessageBox&)>& check) {
-    std::pair<int, int> size;
+// Shows a box, lets `check` look at it while it is up and dismisses it with its OK button. That
+// the box leaves room for its whole title is held by the end-to-end test, under openbox itself.
+void showAndDismiss(std::string_view text, MessageIcon icon,
+                    const std::function<void(const QMessageBox&)>& check) {
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr) << "no box came up";
-        QEvent layoutRequest(QEvent::LayoutRequest);
-        QCoreApplication::sendEvent(box, &layoutRequest);
         check(*box);
-        size = {box->width(), box->findChild<QLabel*>("qt_msgbox_label")->sizeHint().height()};
         box->button(QMessageBox::Ok)->click();
     });
     QtMessageBoxService("trovik by -zelvo-").show(text, icon);
-    return size;
 }
 
 TEST(QtMessageBoxService, ShowsAModalPlainTextBoxWithOneOkButtonTheIconAndTheWholeTitle) {
-    const auto [width, lineHeight] = showAndDismiss("x", MessageIcon::Information, [](auto&) {});
-    // A short text still leaves the title bar room for the bold title as openbox lays it out
-    // (Debian's default theme, Clearlooks): centred in the bar, 2 pixels clear of the label's
-    // ends, with the bar's edge (4 pixels) and three buttons each 3 pixels wider than the font is
-    // high on either side.
-    QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
-    titleFont.setBold(true);
-    const QFontMetrics title(titleFont);
-    EXPECT_GE(width, title.horizontalAdvance("trovik by -zelvo-") + 2 * 2 +
-                         2 * (4 + 3 * (title.height() + 3)));
     for (const auto& [icon, shown] :
          {std::pair{MessageIcon::Critical, QMessageBox::Critical},
           std::pair{MessageIcon::Information, QMessageBox::Information}}) {
         // A carriage return, alone or before a line feed, breaks the line; a name is decoded as
         // the system decodes names (bytes that are not UTF-8 cannot show as they are, but the rest
         // does), and one that looks like markup shows as it is.
-        const auto twoLines = showAndDismiss(
-            "caf\xc3\xa9\r\n<b>x</b>\xe9.exe\ris CLEAN!", icon, [&, shown = shown](auto& box) {
-                EXPECT_EQ(QString(box.text()).remove(QChar::ReplacementCharacter),
-                          QStringLiteral("café\n<b>x</b>.exe\nis CLEAN!"));
-                EXPECT_EQ(box.windowTitle(), QStringLiteral("trovik by -zelvo-"));
-                EXPECT_EQ(box.icon(), shown);
-                EXPECT_EQ(box.buttons().size(), 1);
-                EXPECT_TRUE(box.textFormat() == Qt::PlainText && box.isModal());
-            });
-        EXPECT_GE(twoLines.second, 2 * lineHeight);
+        showAndDismiss("caf\xc3\xa9\r\n<b>x</b>\xe9.exe\ris CLEAN!", icon,
+                       [&, shown = shown](auto& box) {
+                           EXPECT_EQ(QString(box.text()).remove(QChar::ReplacementCharacter),
+                                     QStringLiteral("café\n<b>x</b>.exe\nis CLEAN!"));
+                           EXPECT_EQ(box.windowTitle(), QStringLiteral("trovik by -zelvo-"));
+                           EXPECT_EQ(box.icon(), shown);
+                           EXPECT_EQ(box.buttons().size(), 1);
+                           EXPECT_TRUE(box.textFormat() == Qt::PlainText && box.isModal());
+                       });
     }
 }
 
