@@ -126,15 +126,16 @@ private:
 // Each verdict comes, in order, by the way the batch reader settled its file: a file sent back is
 // read alone through the file service (and so, here, is a stealer), an error on one file of a
 // batch is that file's alone, a ring that fails partway leaves the rest to the file service, and
-// a refused ring, or none, leaves every file to it.
+// a refused ring, or none, leaves every file to it. A target that comes with its error (f4) is
+// reported so, and read by neither.
 TEST(ScanPipeline, EachVerdictComesTheWayItsFileWasRead) {
     const auto eio = std::make_error_code(std::errc::io_error);
     const BatchScript rows[] = {
         {"sent back", 2, {"f2", "f3"}, {}},
         {"an error partway", 0, {}, {{"f5", eio}}},
-        {"the ring fails after six files", 6, {}, {}, 6},
-        {"a refused ring", 12, {}, {}, SIZE_MAX, true},
-        {"no reader", 12, {}, {}, SIZE_MAX, false, true},
+        {"the ring fails after six files", 5, {}, {}, 6},
+        {"a refused ring", 11, {}, {}, SIZE_MAX, true},
+        {"no reader", 11, {}, {}, SIZE_MAX, false, true},
     };
     for (const BatchScript& row : rows) {
         for (const unsigned threads : {1u, 2u, 3u}) {
@@ -145,9 +146,9 @@ TEST(ScanPipeline, EachVerdictComesTheWayItsFileWasRead) {
             };
             std::vector<ScanVerdict> reported;
             scanInOrder(
-                [](const TargetSink& emit, const Settle&) {
+                [&](const TargetSink& emit, const Settle&) {
                     for (int i = 0; i < 12; ++i) {
-                        emit({"f" + std::to_string(i), {}});
+                        emit({"f" + std::to_string(i), i == 4 ? eio : std::error_code()});
                     }
                 },
                 threads, files, row.none ? BatchReaders() : readers,
@@ -163,9 +164,10 @@ TEST(ScanPipeline, EachVerdictComesTheWayItsFileWasRead) {
                 const std::string name = "f" + std::to_string(i);
                 const auto failure = row.failed.find(name);
                 const ScanVerdict expected =
-                    failure != row.failed.end() ? ScanVerdict::unreadable(failure->second)
-                    : readAlone.contains(name)  ? ScanVerdict::passwordStealer()
-                                                : ScanVerdict::clean();
+                    i == 4                        ? ScanVerdict::unreadable(eio)
+                    : failure != row.failed.end() ? ScanVerdict::unreadable(failure->second)
+                    : readAlone.contains(name)    ? ScanVerdict::passwordStealer()
+                                                  : ScanVerdict::clean();
                 EXPECT_EQ(reported[i], expected) << row.name << ", " << name;
             }
             if (!row.sentBack.empty()) {
