@@ -2,8 +2,9 @@
 # End-to-end test of the trovik window in a real X server: Xvfb with the openbox window manager,
 # driven by xdotool. The greeting comes alone before the window, the window then appears centred,
 # the narrowest box ("No file selected!", from a click on "Scan File!") is wide enough for openbox
-# to show its whole title, and the "X" hot-spot ends the program with status 0. Started with a
-# file, the greeting still comes first, then the window with a box over it: the file's verdict.
+# to show its whole title, a drag by the background dropped near an edge snaps flush with it, and
+# the "X" hot-spot ends the program with status 0. Started with a file, the greeting still comes
+# first, then the window with a box over it: the file's verdict.
 # Usage: window_e2e.sh PATH/TO/trovik. Exit status: 0 passed, 1 failed, 77 skipped (a tool is
 # missing).
 set -uo pipefail
@@ -119,7 +120,19 @@ which needs $needed in its title font ($font)"
 echo "ok: the box \"No file selected!\" leaves its title $room pixels, which needs $needed ($font)"
 close "$box" 'the box "No file selected!"'
 
-# The drag and its snap, and "-", are the in-process Form1Mouse tests'; here, the program's end.
+# A press on the title strip, clear of the hot-spots, dragged to 5 pixels from the left edge: the
+# window manager moves the window, and the drop snaps it flush with the edge. ("-" and the cases
+# of the snap are the in-process Form1Mouse tests'.)
+is_at() { [[ $(position "$main") == "$1 $2" ]]; }
+xdotool mousemove --sync $((left + 130)) $((top + 12)) mousedown 1
+for step in 1 2 3 4 5; do
+    xdotool mousemove $((left + 130 - (left - 5) * step / 5)) $((top + 12)) sleep 0.05
+done
+xdotool mouseup 1
+within 5 is_at 0 "$top" || fail "dropped 5 pixels from the left edge, the window is at $(position "$main")"
+echo "ok: dropped near an edge, the window is flush with it"
+read -r left top < <(position "$main")
+
 xdotool mousemove --sync $((left + 253)) $((top + 11)) click 3
 ended() { ! kill -0 "$trovik" 2>/dev/null; }
 within 5 ended || fail "a press on \"X\" did not end the program"
