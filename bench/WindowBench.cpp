@@ -131,7 +131,7 @@ int main(int argc, char* argv[]) {
         if (!names) {
             std::exit(1);
         }
-        form.File1->showNames(std::move(names).value());
+        form.File1->showNames(std::make_shared<const trovik::NameList>(std::move(names).value()));
     };
     const auto intoFile1 = [&] {
         QElapsedTimer timer;

@@ -46,7 +46,7 @@ void Browser::start(BrowserView& view) {
 }
 
 FileSelection Browser::selection() const {
-    return label1Selection(m_filePath, m_files, m_selected);
+    return label1Selection(m_filePath, *m_files, m_selected);
 }
 
 void Browser::Drive1_Change(std::size_t volume) {
@@ -71,18 +71,18 @@ void Browser::openRow(std::size_t row) {
 }
 
 void Browser::selectFile(std::int64_t index) {
-    m_selected = index < 0 || static_cast<std::uint64_t>(index) >= m_files.size() ? -1 : index;
+    m_selected = index < 0 || static_cast<std::uint64_t>(index) >= m_files->size() ? -1 : index;
 }
 
 FileSelection Browser::selectStartFile(const StartFile& file) {
     const StartFile tidy{tidyFolder(file.folder), file.name};
     if (m_filePath == tidy.folder && !tidy.name.empty()) {
-        if (const std::int64_t index = indexOfName(m_files, tidy.name); index >= 0) {
+        if (const std::int64_t index = indexOfName(*m_files, tidy.name); index >= 0) {
             m_selected = index;
             m_view->showSelection(index);
         }
     }
-    return startSelection(tidy, m_filePath, m_files);
+    return startSelection(tidy, m_filePath, *m_files);
 }
 
 FileSelection Browser::openFile(const StartFile& file) {
@@ -112,7 +112,7 @@ std::optional<FolderError> Browser::listFiles(const std::filesystem::path& folde
     if (!names) {
         return FolderError{tidy, names.error()};
     }
-    m_files = std::move(names).value();
+    m_files = std::make_shared<const NameList>(std::move(names).value());
     m_filePath = tidy;
     m_selected = -1;
     m_view->showFiles(m_files);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -52,8 +53,9 @@ public:
     virtual void showFolders(const std::vector<FolderRow>& rows, std::size_t current) = 0;
     // The highlight goes back to the folder's own row, after an open that failed.
     virtual void markFolder(std::size_t current) = 0;
-    // The file list shows these names, none selected.
-    virtual void showFiles(const NameList& names) = 0;
+    // The file list shows these names, none selected. The browser keeps them too: they are shared,
+    // not copied, however many a folder holds.
+    virtual void showFiles(std::shared_ptr<const NameList> names) = 0;
     // The file list's selection, made by the browser (a start file): the entry at `index`.
     virtual void showSelection(std::int64_t index) = 0;
 };
@@ -83,7 +85,7 @@ public:
     [[nodiscard]] const std::filesystem::path& dirPath() const { return m_dirPath; }
     [[nodiscard]] const std::vector<FolderRow>& rows() const { return m_rows; }
     [[nodiscard]] const std::filesystem::path& filePath() const { return m_filePath; }
-    [[nodiscard]] const NameList& fileNames() const { return m_files; }
+    [[nodiscard]] const NameList& fileNames() const { return *m_files; }
     // What a click on "Scan File!" hands ScanCommand.
     [[nodiscard]] FileSelection selection() const;
 
@@ -122,7 +124,7 @@ private:
     std::filesystem::path m_dirPath;
     std::vector<FolderRow> m_rows;
     std::filesystem::path m_filePath;
-    NameList m_files;
+    std::shared_ptr<const NameList> m_files = std::make_shared<const NameList>();
     std::int64_t m_selected = -1;
 };
 

@@ -5,14 +5,14 @@
 
 namespace trovik {
 
-void FileNameModel::setNames(NameList names) {
+void FileNameModel::setNames(std::shared_ptr<const NameList> names) {
     beginResetModel();
     m_names = std::move(names);
     endResetModel();
 }
 
 int FileNameModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_names.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_names->size());
 }
 
 QVariant FileNameModel::data(const QModelIndex& index, int role) const {
@@ -20,7 +20,7 @@ QVariant FileNameModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     // Made as the view asks for it: only the rows on the screen are ever decoded.
-    return displayText(m_names.view(static_cast<std::size_t>(index.row())));
+    return displayText(m_names->view(static_cast<std::size_t>(index.row())));
 }
 
 FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(this) {
@@ -37,7 +37,7 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), m_model(this) {
     });
 }
 
-void FileListBox::showNames(NameList names) {
+void FileListBox::showNames(std::shared_ptr<const NameList> names) {
     const QScopedValueRollback quiet(m_quiet, true);
     m_model.setNames(std::move(names));  // the model's reset clears the selection
     scrollToTop();

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <cstdint>
+#include <memory>
 
 #include "window/core/NameList.h"
 #include "window/qt/ListedName.h"
@@ -14,14 +15,14 @@ class FileNameModel final : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setNames(NameList names);
-    [[nodiscard]] const NameList& names() const { return m_names; }
+    void setNames(std::shared_ptr<const NameList> names);
+    [[nodiscard]] const NameList& names() const { return *m_names; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    NameList m_names;
+    std::shared_ptr<const NameList> m_names = std::make_shared<const NameList>();
 };
 
 // The file list: the names of one folder's files. A single click selects a file, and raises
@@ -34,7 +35,7 @@ public:
     explicit FileListBox(QWidget* parent = nullptr);
 
     // Shows `names`, none selected.
-    void showNames(NameList names);
+    void showNames(std::shared_ptr<const NameList> names);
     // Selects the entry at `index`, and shows it, without raising `selected`.
     void select(std::int64_t index);
 

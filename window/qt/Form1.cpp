@@ -182,8 +182,8 @@ void Form1::markFolder(std::size_t current) {
     Dir1->mark(current);
 }
 
-void Form1::showFiles(const NameList& names) {
-    File1->showNames(names);
+void Form1::showFiles(std::shared_ptr<const NameList> names) {
+    File1->showNames(std::move(names));
 }
 
 void Form1::showSelection(std::int64_t index) {

@@ -256,7 +256,8 @@ void Form1::markFolder(std::size_t current) {
     ::SendMessageW(Dir1, LB_SETCURSEL, current, 0);
 }
 
-void Form1::showFiles(const NameList& names) {
+void Form1::showFiles(std::shared_ptr<const NameList> shared) {
+    const NameList& names = *shared;  // the list box keeps its own copy of every string
     std::size_t chars = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         chars += names.view(i).size() + 1;

@@ -103,7 +103,7 @@ private:
     void showDrive(std::size_t volume) override;
     void showFolders(const std::vector<FolderRow>& rows, std::size_t current) override;
     void markFolder(std::size_t current) override;
-    void showFiles(const NameList& names) override;
+    void showFiles(std::shared_ptr<const NameList> shared) override;
     void showSelection(std::int64_t index) override;
     // Opens the folder list's highlighted row: a double click, Enter.
     void openSelectedFolder();

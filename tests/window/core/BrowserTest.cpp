@@ -66,7 +66,7 @@ struct Screen final : BrowserView {
     std::vector<FolderRow> rows;
     std::size_t highlight = 0;
     std::size_t fileLists = 0;  // how often the file list was filled
-    std::size_t fileCount = 0;
+    std::shared_ptr<const NameList> files;
     std::int64_t selected = -1;
 
     void showDrive(std::size_t volume) override { drive = volume; }
@@ -75,9 +75,9 @@ struct Screen final : BrowserView {
         highlight = current;
     }
     void markFolder(std::size_t current) override { highlight = current; }
-    void showFiles(const NameList& names) override {
+    void showFiles(std::shared_ptr<const NameList> names) override {
         ++fileLists;
-        fileCount = names.size();
+        files = std::move(names);
         selected = -1;
     }
     void showSelection(std::int64_t index) override { selected = index; }
@@ -208,7 +208,7 @@ TEST(Browser, EachScenarioEndsWithTheListsInStepAndTheWindowShowingThem) {
         EXPECT_EQ(b.rows()[h.screen.highlight].folder, folder);
         EXPECT_EQ(h.screen.drive, b.drive());
         EXPECT_EQ(b.drive(), folder == Root ? 0 : (isUnder(folder, at("b")) ? BRow : ARow));
-        EXPECT_EQ(h.screen.fileCount, b.fileNames().size());
+        EXPECT_EQ(h.screen.files.get(), &b.fileNames());  // the browser's own list, not a copy
     }
 }
 
@@ -253,7 +253,7 @@ TEST(Browser, ASelectionHandsOverTheNamesOwnBytesInFoldersOfAnySize) {
 #endif
     h.disk.files.insert(at("a/work") / odd);
     h.start(at("a/work"));
-    ASSERT_EQ(h.screen.fileCount, Many + 3);
+    ASSERT_EQ(h.screen.files->size(), Many + 3);
     for (const fs::path& name : {odd, fs::path("f99999")}) {
         const std::int64_t index = indexOfName(h.browser->fileNames(), name);
         h.browser->selectFile(index);
