@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "cli/CommandLine.h"
 #include "cli/Report.h"
 #include "platform/io/Text.h"
-#include "scan/ScanPipeline.h"
-#include "support/HangBound.h"
 #include "support/OwnedHandle.h"
 #include "support/RunProgram.h"
 #include "support/ScanIo.h"
@@ -19,7 +15,6 @@
 namespace trovik::cli {
 namespace {
 
-using namespace std::chrono_literals;
 using test::filler;
 
 struct Outcome {
