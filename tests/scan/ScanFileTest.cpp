@@ -27,83 +27,68 @@ std::error_code windowsError(DWORD value) {
 // Real files through the system's file service: the window's edge, a size past 32 bits, a name
 // outside ASCII and a read-only file. A folder and a missing file are with the hostile tests' files
 // that change, and on Windows below; links are in the hostile tests.
-struct DiskCase {
-    const char* name;
-    std::string content;
-    std::uint64_t size;  // the file is made sparse up to this size when larger than `content`
-    ScanVerdict expected;
-};
-
-class RealFileTest : public testing::TestWithParam<DiskCase> {};
-
-TEST_P(RealFileTest, VerdictOfTheFirst32000Bytes) {
-    const DiskCase& c = GetParam();
-    test::TempDir dir;
-    const auto path = dir / u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe";
-    dir.write(path.filename(), c.content);
-    std::filesystem::resize_file(path, std::max<std::uint64_t>(c.size, c.content.size()));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    EXPECT_EQ(ScanFile(path, systemFileService()).verdict(), c.expected);
+TEST(RealFile, VerdictOfTheFirst32000Bytes) {
+    struct {
+        std::string content;
+        std::uint64_t size;  // the file is made sparse up to this size when larger than `content`
+        ScanVerdict expected;
+    } const cases[] = {
+        {"", 0, ScanVerdict::clean()},
+        // A signature that ends at the last byte of the window, and one that runs one past it.
+        {filler(40000, "SEXSTORY", 31992), 0, ScanVerdict::passwordStealer()},
+        {filler(40000, "SEXSTORY", 31993), 0, ScanVerdict::clean()},
+        {filler(1000, "change your password", 100), 3ULL << 30, ScanVerdict::passwordStealer()},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const auto path = dir / u8"na\u00efve caf\u00e9 \u540d\u524d \U0001F600.exe";
+        dir.write(path.filename(), c.content);
+        std::filesystem::resize_file(path, std::max<std::uint64_t>(c.size, c.content.size()));
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+        EXPECT_EQ(ScanFile(path, systemFileService()).verdict(), c.expected)
+            << "row " << &c - cases;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Disk, RealFileTest,
-    testing::Values(DiskCase{"Empty", "", 0, ScanVerdict::clean()},
-                    DiskCase{"EndsAtTheLastByteOfTheWindow", filler(40000, "SEXSTORY", 31992), 0,
-                             ScanVerdict::passwordStealer()},
-                    DiskCase{"RunsOnePastTheWindow", filler(40000, "SEXSTORY", 31993), 0,
-                             ScanVerdict::clean()},
-                    DiskCase{"Sparse3GiB", filler(1000, "change your password", 100), 3ULL << 30,
-                             ScanVerdict::passwordStealer()}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 // Odd reads, through a file service that can be made to produce them, as from a file that another
 // program changes between the scan's reads: what arrives counts, and only the window. Failed reads
 // are in the scan command's tests.
-struct ReadCase {
-    const char* name;
-    std::size_t chunk;  // at most this many bytes a read; 0 for no limit
-    std::uint64_t reportedSize;
-    std::string content;
-    Kind kind;
-    std::size_t reads;  // how many reads it may take; 0 for any number
-};
-
-class ReadsThroughServiceTest : public testing::TestWithParam<ReadCase> {};
-
-TEST_P(ReadsThroughServiceTest, WindowIsAssembledBeforeMatching) {
-    test::FakeFileService files;
-    files.chunk = GetParam().chunk;
-    files.reportedSize = GetParam().reportedSize;
-    files.content = GetParam().content;
-    EXPECT_EQ(ScanFile("/f", files).verdict().kind, GetParam().kind);
-    if (GetParam().reads != 0) {
-        EXPECT_EQ(files.reads, GetParam().reads);
+TEST(ReadsThroughService, WindowIsAssembledBeforeMatching) {
+    struct {
+        std::size_t chunk;  // at most this many bytes a read; 0 for no limit
+        std::uint64_t reportedSize;
+        std::string content;
+        Kind kind;
+        std::size_t reads;  // how many reads it may take; 0 for any number
+    } const cases[] = {
+        // One byte a read cuts the signature.
+        {1, 20000, filler(20000, "software\\BORLAND\\delphi\\rtl", 10000 - 5),
+         Kind::PasswordStealer, 0},
+        // As files in /proc do: a length of 0, and content all the same.
+        {4096, 0, filler(12000, "Change Your Password", 9000), Kind::PasswordStealer, 0},
+        // A file that grew after the open, on a file system that reads short: read on past the
+        // reported length to the end.
+        {4, 8, filler(100, "SEXSTORY", 50), Kind::PasswordStealer, 0},
+        // The reported length spares the read that would only find the end.
+        {0, 500, filler(500), Kind::Clean, 1},
+        // Cut short after the open: the end comes before the reported length.
+        {4096, 20000, filler(5000), Kind::Clean, 3},
+        // Empty at the open and growing at every read, as a log just created: the scan ends with
+        // the window full.
+        {1000, 0, filler(100000), Kind::Clean, 32},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        test::FakeFileService files;
+        files.chunk = c.chunk;
+        files.reportedSize = c.reportedSize;
+        files.content = c.content;
+        EXPECT_EQ(ScanFile("/f", files).verdict().kind, c.kind);
+        if (c.reads != 0) {
+            EXPECT_EQ(files.reads, c.reads);
+        }
     }
 }
-
-// Every chunk size cuts some signature somewhere.
-const std::string Split = filler(20000, "software\\BORLAND\\delphi\\rtl", 10000 - 5);
-
-INSTANTIATE_TEST_SUITE_P(
-    Fake, ReadsThroughServiceTest,
-    testing::Values(ReadCase{"OneByteReads", 1, 20000, Split, Kind::PasswordStealer, 0},
-                    ReadCase{"PageReads", 4096, 20000, Split, Kind::PasswordStealer, 0},
-                    // As files in /proc do: a length of 0, and content all the same.
-                    ReadCase{"ReportedLengthZero", 4096, 0,
-                             filler(12000, "Change Your Password", 9000), Kind::PasswordStealer, 0},
-                    // A file that grew after the open, on a file system that reads short: read
-                    // on past the reported length to the end.
-                    ReadCase{"GrewWhileReadShort", 4, 8, filler(100, "SEXSTORY", 50),
-                             Kind::PasswordStealer, 0},
-                    // The reported length spares the read that would only find the end.
-                    ReadCase{"ReportedLengthSavesARead", 0, 500, filler(500), Kind::Clean, 1},
-                    // Cut short after the open: the end comes before the reported length.
-                    ReadCase{"ShrankAfterTheOpen", 4096, 20000, filler(5000), Kind::Clean, 3},
-                    // Empty at the open and growing at every read, as a log just created: the
-                    // scan ends with the window full.
-                    ReadCase{"GrowsWithoutEnd", 1000, 0, filler(100000), Kind::Clean, 32}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 #ifdef _WIN32
 // What is not a file on a disk, or is held by another program without sharing, is never CLEAN,
