@@ -11,41 +11,31 @@ trap 'rm -rf "$dest"' EXIT
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 root=$dest/usr
 id=org.trovik.trovik
+status=0
+fail() { echo "$*"; status=1; }
 
 expected=(
-    bin/trovik
-    bin/trovik-scan
-    share/applications/$id.desktop
-    share/metainfo/$id.metainfo.xml
-    share/man/man1/trovik.1.gz
-    share/man/man1/trovik-scan.1.gz
+    bin/trovik bin/trovik-scan share/applications/$id.desktop share/metainfo/$id.metainfo.xml
+    share/man/man1/trovik.1.gz share/man/man1/trovik-scan.1.gz
     share/bash-completion/completions/trovik-scan
-    share/doc/trovik/copyright
-    share/doc/trovik/changelog.gz
+    share/doc/trovik/copyright share/doc/trovik/changelog.gz
 )
-status=0
 for file in "${expected[@]}"; do
-    if [[ ! -s $root/$file ]]; then
-        echo "missing: /usr/$file"
-        status=1
-    fi
+    [[ -s $root/$file ]] || fail "missing: /usr/$file"
 done
 for size in 16 24 32 48 64 128 256; do
     icon=$root/share/icons/hicolor/${size}x${size}/apps/$id.png
-    file "$icon" | grep -q "PNG image data, $size x $size" ||
-        { echo "icon $size: $(file "$icon")"; status=1; }
+    file "$icon" | grep -q "PNG image data, $size x $size" || fail "icon $size: $(file "$icon")"
 done
 
 desktop-file-validate "$root/share/applications/$id.desktop" || status=1
 appstreamcli validate --no-net --pedantic "$root/share/metainfo/$id.metainfo.xml" || status=1
 grep -qx "Comment=detects all pws's!  including the new winsock ones!" \
-    "$root/share/applications/$id.desktop" || { echo "launcher comment differs"; status=1; }
+    "$root/share/applications/$id.desktop" || fail "launcher comment differs"
 
-"$root/bin/trovik-scan" --version | grep -qx 'trovik-scan 1.01' || { echo "version differs"; status=1; }
+"$root/bin/trovik-scan" --version | grep -qx 'trovik-scan 1.01' || fail "version differs"
 zcat "$root/share/man/man1/trovik-scan.1.gz" | man -l - >/dev/null 2>&1 ||
-    { echo "manual page does not format"; status=1; }
+    fail "manual page does not format"
 
-if ((status == 0)); then
-    echo "install tree complete: ${#expected[@]} files"
-fi
+((status != 0)) || echo "install tree complete: ${#expected[@]} files"
 exit $status
