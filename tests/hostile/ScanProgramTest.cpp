@@ -17,23 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::HangBound;
 
-// A read the kernel interrupts is made again: strace makes the first two reads of the file fail
-// with EINTR, and the verdict is still the file's own.
-TEST(ScanProgram, InterruptedReadIsMadeAgain) {
-    test::TempDir dir;
-    const std::string file = dir.write("f", "hello SEXSTORY").string();
-    // LeakSanitizer cannot work under strace.
-    const auto run =
-        test::runProgram({"/usr/bin/env", "ASAN_OPTIONS=detect_leaks=0", "TROVIK_SCAN_IO=single",
-                          "/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-P", file, "-e",
-                          "inject=read:error=EINTR:when=1..2", TROVIK_SCAN_PROGRAM, file},
-                         dir.path(), HangBound);
-    ASSERT_FALSE(run.hung);
-    EXPECT_EQ(run.out, file + ": PASSWORD STEALER\n");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.status, 1);
-}
-
 // The program as an unprivileged user: root reads every file and ignores limits on processes, so
 // as root it runs as "nobody" through setpriv, from a copy in a folder that user may enter.
 class ScanProgramAsUser : public testing::Test {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <tuple>
 
 #include "platform/qt/Display.h"
 #include "platform/qt/QtMessageBoxService.h"
@@ -56,14 +57,8 @@ TEST(QtVolumes, KeepRealFileSystemsOnceEachRootFirstAndLeaveOutPseudoOnes) {
 // QT_QPA_PLATFORM, DISPLAY, WAYLAND_DISPLAY, XDG_SESSION_TYPE: whether no display can be reached,
 // and whether to run through XWayland.
 TEST(Display, TellsWhenNoDisplayCanBeReachedAndWhenToPreferXWayland) {
-    const struct {
-        const char* platform;
-        const char* display;
-        const char* wayland;
-        const char* session;
-        bool missing;
-        bool preferX;
-    } cases[] = {
+    using Row = std::tuple<const char*, const char*, const char*, const char*, bool, bool>;
+    const Row cases[] = {
         {nullptr, nullptr, nullptr, nullptr, true, false},
         {nullptr, "", "", "", true, false},
         {nullptr, ":0", nullptr, "x11", false, false},
@@ -76,11 +71,11 @@ TEST(Display, TellsWhenNoDisplayCanBeReachedAndWhenToPreferXWayland) {
         {"wayland", ":0", nullptr, "wayland", true, false},  // the platform chosen by the user
         {"xcb", ":1", nullptr, nullptr, false, false},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(missingDisplay(c.platform, c.display, c.wayland).has_value(), c.missing)
-            << &c - cases;
-        EXPECT_EQ(shouldPreferXWayland(c.platform, c.display, c.wayland, c.session), c.preferX)
-            << &c - cases;
+    for (const Row& row : cases) {
+        const auto& [platform, display, wayland, session, missing, preferX] = row;
+        SCOPED_TRACE(testing::PrintToString(row));
+        EXPECT_EQ(missingDisplay(platform, display, wayland).has_value(), missing);
+        EXPECT_EQ(shouldPreferXWayland(platform, display, wayland, session), preferX);
     }
 }
 
