@@ -1,10 +1,7 @@
 # Fails when PROGRAM imports a DLL that does not come with Windows (a compiler runtime left
 # dynamic, say). Run with -DOBJDUMP=... -DPROGRAM=...
 cmake_minimum_required(VERSION 3.25)
-execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
-endif()
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 if(NOT imports)
     message(FATAL_ERROR "${PROGRAM} lists no imports at all: not a program objdump understands")
@@ -13,8 +10,7 @@ set(system kernel32 user32 gdi32 msvcrt advapi32 shell32 ole32 oleaut32 comctl32
     ws2_32 shlwapi ntdll bcrypt windowscodecs uxtheme)
 set(foreign)
 foreach(line IN LISTS imports)
-    string(REGEX REPLACE "DLL Name: *" "" dll "${line}")
-    string(STRIP "${dll}" dll)
+    string(REGEX REPLACE "DLL Name: *([^ ]+) *" "\\1" dll "${line}")
     string(TOLOWER "${dll}" name)
     string(REGEX REPLACE "\\.dll$" "" name "${name}")
     if(NOT name IN_LIST system AND NOT name MATCHES "^api-ms-win-")

@@ -46,27 +46,20 @@ appdata=$(w cmd /c echo %APPDATA%)
     give_up "no user folders in the prefix: '$local_appdata', '$appdata'"
 default_dir="$local_appdata\\Programs\\trovik"
 shortcut=$(to_unix "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\trovik.lnk")
-star_before=false
-has_key "$star_key" && star_before=true
+has_key "$star_key" && star_before=true || star_before=false
 
 cleanup() {
-    local dir
     "$wine" reg delete "$uninstall_key" /f </dev/null >/dev/null 2>&1
     "$wine" reg delete "$verb_key" /f </dev/null >/dev/null 2>&1
     $star_before || "$wine" reg delete "$star_key" /f </dev/null >/dev/null 2>&1
-    for dir in "$(to_unix "$default_dir")" "$root"; do
-        [[ -n $dir && -d $dir ]] && rm -rf "$dir"
-    done
-    rm -f "$shortcut"
+    rm -rf "$(to_unix "$default_dir")" "$root" "$shortcut"
 }
 trap cleanup EXIT
-if has_key "$uninstall_key" || [[ -e $(to_unix "$default_dir") || -e $shortcut ]]; then
+! has_key "$uninstall_key" && [[ ! -e $(to_unix "$default_dir") && ! -e $shortcut ]] ||
     give_up "trovik is installed in the prefix before the test"
-fi
 
 install() { # [FOLDER]: a silent install, into FOLDER when given
-    local start status=0
-    start=$(now)
+    local start=$(now) status=0
     "$wine" "$setup" /S ${1:+"/D=$1"} </dev/null >>"$log" 2>&1 || status=$?
     echo "install${1:+ into $1}: $(seconds_since "$start") s"
     ((status == 0)) || give_up "the installer ended with status $status"
@@ -74,13 +67,12 @@ install() { # [FOLDER]: a silent install, into FOLDER when given
 
 # Checks FOLDER (a Windows path) holds exactly what an install puts there, registered as such.
 check_installed() {
-    local dir=$1 unix listing
-    unix=$(to_unix "$dir")
+    local dir=$1 unix=$(to_unix "$1") listing
     listing=$(cd "$unix" 2>/dev/null && LC_ALL=C ls | tr '\n' ' ')
     [[ $listing == "Uninstall.exe trovik-scan.exe trovik.exe " ]] || fail "$dir holds: $listing"
-    cmp -s "$unix/trovik.exe" "$shipped/trovik.exe" || fail "the installed trovik.exe is not the build's"
-    cmp -s "$unix/trovik-scan.exe" "$shipped/trovik-scan.exe" ||
-        fail "the installed trovik-scan.exe is not the build's"
+    for exe in trovik.exe trovik-scan.exe; do
+        cmp -s "$unix/$exe" "$shipped/$exe" || fail "the installed $exe is not the build's"
+    done
 
     [[ -s $shortcut ]] || fail "no Start menu shortcut at $shortcut"
     # A link keeps its target's path as text; the Windows path of the program is in it.
@@ -88,28 +80,19 @@ check_installed() {
         fail "the shortcut does not lead to $dir\\trovik.exe"
 
     local expected name got
-    expected=(
-        "DisplayName=trovik"
-        "DisplayVersion=$version"
-        "Publisher=The trovik developers"
-        "DisplayIcon=$dir\\trovik.exe,0"
-        "InstallLocation=$dir"
-        "UninstallString=\"$dir\\Uninstall.exe\""
-        "QuietUninstallString=\"$dir\\Uninstall.exe\" /S"
-        "NoModify=0x1"
-        "NoRepair=0x1"
-    )
+    expected=("DisplayName=trovik" "DisplayVersion=$version" "Publisher=The trovik developers"
+        "DisplayIcon=$dir\\trovik.exe,0" "InstallLocation=$dir"
+        "UninstallString=\"$dir\\Uninstall.exe\"" "QuietUninstallString=\"$dir\\Uninstall.exe\" /S"
+        "NoModify=0x1" "NoRepair=0x1")
     got=$(values "$uninstall_key")
     for name in "${expected[@]}"; do
         grep -qxF "$name" <<<"$got" || fail "uninstall entry: expected $name, found: $(grep "^${name%%=*}=" <<<"$got")"
     done
     # EstimatedSize is in KiB: that of the three files.
-    local size kib
+    local size kib=$(($(cat "$unix"/*.exe | wc -c) / 1024))
     size=$(sed -n 's/^EstimatedSize=//p' <<<"$got")
-    kib=$(($(cat "$unix"/*.exe | wc -c) / 1024))
-    if [[ ! $size =~ ^0x[0-9a-f]+$ ]] || (($size < kib - 3 || $size > kib + 3)); then
+    [[ $size =~ ^0x[0-9a-f]+$ ]] && ((size >= kib - 3 && size <= kib + 3)) ||
         fail "EstimatedSize is '$size', the files take $kib KiB"
-    fi
 
     # Read again for a while before it counts as wrong: once, under load, a read of the entry
     # came back without its text while its command was there; the failure shows what reg saw.
@@ -131,8 +114,7 @@ registered() {
     $star_before || { has_key "$star_key" && echo "$star_key"; }
 }
 fail_if_registered() {
-    local left
-    left=$(registered)
+    local left=$(registered)
     [[ -z $left ]] || fail "left registered: ${left//$'\n'/; }"
 }
 # Runs COMMAND until it succeeds, for at most SECONDS.
@@ -164,17 +146,12 @@ done
 
 # 2. Uninstalled as Windows does it, from the registered command; it carries on in a copy of
 # itself after this returns.
-quiet=$(value "$uninstall_key" QuietUninstallString)
-[[ $quiet == "\"$custom_dir\\Uninstall.exe\" /S" ]] || give_up "QuietUninstallString is '$quiet'"
 start=$(now)
 "$wine" "$custom/Uninstall.exe" /S </dev/null >>"$log" 2>&1 || fail "the uninstaller ended with status $?"
 gone() { [[ ! -e $custom && -z $(registered) ]]; }
-if within 60 gone; then
-    echo "uninstall: $(seconds_since "$start") s"
-else
-    [[ -e $custom ]] && fail "$custom_dir is left, with: $(ls -A "$custom" | tr '\n' ' ')"
-    fail_if_registered
-fi
+within 60 gone && echo "uninstall: $(seconds_since "$start") s"
+[[ -e $custom ]] && fail "$custom_dir is left, with: $(ls -A "$custom" | tr '\n' ' ')"
+fail_if_registered
 
 # 3. Into the user's own programs folder when none is given; then elsewhere, which moves it.
 install
@@ -195,7 +172,4 @@ listing=$(LC_ALL=C ls -A "$custom" 2>/dev/null | tr '\n' ' ')
     fail "after uninstalling in place, $custom_dir holds: $listing"
 fail_if_registered
 
-if ((failures > 0)); then
-    cat "$log"
-    exit 1
-fi
+((failures == 0)) || { cat "$log"; exit 1; }
