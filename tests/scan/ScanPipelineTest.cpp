@@ -45,10 +45,9 @@ private:
 
 // The helpers scan what the walk has handed over while the walk goes on: the source waits, with a
 // bound, until some of its first targets have been opened before it hands over the rest. A sink
-// that stops the scan stops the walk too, and nothing after the stop is reported; a target refused
-// before the scan is reported in its place without being opened.
+// that stops the scan stops the walk too, and nothing after the stop is reported. (A target
+// refused before the scan is in the test below.)
 TEST(ScanPipeline, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
-    const auto refused = std::make_error_code(std::errc::permission_denied);
     for (const unsigned threads : {1u, 2u, 3u}) {
         StealerFiles files;
         int emitted = 0;
@@ -66,7 +65,7 @@ TEST(ScanPipeline, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
                         openedDuringTheWalk = files.opened().size() >= 6;
                     }
                     ++emitted;
-                    if (!emit({"f" + std::to_string(i), i == 1 ? refused : std::error_code()})) {
+                    if (!emit({"f" + std::to_string(i), {}})) {
                         break;
                     }
                 }
@@ -79,10 +78,10 @@ TEST(ScanPipeline, ScansWhileTheWalkGoesOnAndAStopEndsBoth) {
             });
         // A stop before the wait shows the scan under way as well.
         EXPECT_TRUE(openedDuringTheWalk || emitted <= 10) << threads << " threads";
-        ASSERT_EQ(reported.size(), 5u) << threads << " threads";
-        EXPECT_EQ(reported[1], ScanVerdict::unreadable(refused));
+        EXPECT_EQ(reported, std::vector(5, ScanVerdict::passwordStealer()))
+            << threads << " threads";
         EXPECT_LT(emitted, 100000) << threads << " threads";
-        EXPECT_LE(files.opened().size(), static_cast<std::size_t>(emitted - 1));
+        EXPECT_LE(files.opened().size(), static_cast<std::size_t>(emitted));
     }
 }
 
