@@ -133,16 +133,14 @@ custom=$(to_unix "$custom_dir")
 install "$custom_dir"
 check_installed "$custom_dir"
 
+# The installed scanner runs from its folder (it is the build's, compared above, whose verdicts
+# the other tests hold).
 printf 'MZ.. SexStory ..' >"$root/stealer.exe"
-printf 'nothing to see here\n' >"$root/plain.txt"
-for sample in "stealer.exe:PASSWORD STEALER:1" "plain.txt:CLEAN:0"; do
-    IFS=: read -r file verdict expected_status <<<"$sample"
-    path="$(to_windows "$root")\\$file"
-    output=$(cd "$root" && "$wine" "$custom/trovik-scan.exe" "$path" </dev/null 2>>"$log" | tr -d '\r')
-    status=$?  # the scanner's, through pipefail
-    [[ $output == "$path: $verdict" && $status == "$expected_status" ]] ||
-        fail "installed trovik-scan.exe on $file: '$output', status $status"
-done
+path="${custom_dir%\\custom}\\stealer.exe"
+output=$(cd "$root" && "$wine" "$custom/trovik-scan.exe" "$path" </dev/null 2>>"$log" | tr -d '\r')
+status=$?  # the scanner's, through pipefail
+[[ $output == "$path: PASSWORD STEALER" && $status == 1 ]] ||
+    fail "installed trovik-scan.exe on stealer.exe: '$output', status $status"
 
 # 2. Uninstalled as Windows does it, from the registered command; it carries on in a copy of
 # itself after this returns.

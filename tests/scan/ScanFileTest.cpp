@@ -69,8 +69,6 @@ TEST(ReadsThroughService, WindowIsAssembledBeforeMatching) {
         // A file that grew after the open, on a file system that reads short: read on past the
         // reported length to the end.
         {4, 8, filler(100, "SEXSTORY", 50), Kind::PasswordStealer, 0},
-        // The reported length spares the read that would only find the end.
-        {0, 500, filler(500), Kind::Clean, 1},
         // Cut short after the open: the end comes before the reported length.
         {4096, 20000, filler(5000), Kind::Clean, 3},
         // Empty at the open and growing at every read, as a log just created: the scan ends with
