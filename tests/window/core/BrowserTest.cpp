@@ -123,7 +123,8 @@ struct Harness {
             screen.selected = indexOfName(browser->fileNames(), what);
             browser->selectFile(screen.selected);
         } else if (verb == "drive") {
-            browser->Drive1_Change(what == "a" ? ARow : BRow);
+            screen.drive = what == "a" ? ARow : BRow;
+            browser->Drive1_Change(screen.drive);
         } else if (verb == "open") {
             const auto& rows = browser->rows();
             const auto row = std::ranges::find(rows, at(what.c_str()), &FolderRow::folder);
