@@ -11,36 +11,14 @@ set -uo pipefail
 
 readonly binary=${1:?usage: window_e2e.sh PATH/TO/trovik}
 readonly title='trovik by -zelvo-' screen_width=800 screen_height=600 width=265 height=220
+here=$(dirname "$(readlink -f "$0")")
+source "$here/e2e_lib.sh"
+need Xvfb openbox xdotool xwininfo xprop python3
 
-for tool in Xvfb openbox xdotool xwininfo xprop python3; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed" && exit 77; }
-done
-
-work=$(mktemp -d)
+work=$(mktemp -d) log=$work/trovik.log
 pids=()
-stop() {
-    kill "${pids[@]}" 2>/dev/null
-    wait "${pids[@]}" 2>/dev/null
-    rm -rf "$work"
-}
-trap stop EXIT
+trap 'kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM HUP
-
-fail() {
-    echo "FAIL: $*" >&2
-    cat "$work/trovik.log" >&2 2>/dev/null
-    exit 1
-}
-
-# Runs "$@" every tenth of a second until it succeeds, for at most $1 seconds.
-within() {
-    local tries
-    for ((tries = $1 * 10; tries > 0; tries--)); do
-        "${@:2}" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 mkfifo "$work/displayfd"
 Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp \
@@ -60,19 +38,14 @@ within 15 wm_ready || fail "openbox did not start"
 # is the one it asks for, DIALOG for a box) or its main window.
 viewable() {
     local id type
-    for id in $(xdotool search --name "^${title}\$" 2>/dev/null); do
+    for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
         type=main
         xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '= _NET_WM_WINDOW_TYPE_DIALOG' &&
             type=box
-        if [[ $type == "$1" ]] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-            found=$id
-            return 0
-        fi
+        [[ $type == "$1" ]] && found=$id && return 0
     done
     return 1
 }
-position() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { print x, $4 }'; }
-here=$(dirname "$(readlink -f "$0")")
 # Under LeakSanitizer, leaks inside the system libraries are passed over.
 export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 mkdir "$work/folder"
@@ -98,12 +71,10 @@ start() {
 }
 
 start
-[[ $(xwininfo -id "$main" | awk '/Width:/ { w = $2 } /Height:/ { print w, $2 }') == "$width $height" ]] ||
-    fail "the main window is not $width by $height"
-read -r left top < <(position "$main")
+read -r left top w h < <(geometry "$main")
+[[ "$w $h" == "$width $height" ]] || fail "the main window is $w by $h, not $width by $height"
 ((left >= (screen_width - width) / 2 && left <= (screen_width - width) / 2 + 1 &&
     top == (screen_height - height) / 2)) || fail "the main window at $left,$top is not centred"
-echo "ok: the greeting comes alone, then the main window, centred at $left,$top"
 
 # The narrowest box: openbox's label must leave its title the width the title takes in openbox's
 # title font, or openbox shortens it ("trov... lvo-").
@@ -114,32 +85,28 @@ read -r needed font < <("$here/openbox_title.py" text "$title") ||
     fail "could not measure the title in openbox's title font"
 room=unknown
 title_fits() { room=$("$here/openbox_title.py" label "$box") && ((room >= needed)); }
-within 2 title_fits || fail "the box \"No file selected!\" is $(xwininfo -id "$box" |
-    awk '/Width:/ { print $2 }') pixels wide: openbox leaves its title $room pixels, \
-which needs $needed in its title font ($font)"
+within 2 title_fits || fail "the box \"No file selected!\" is $(geometry "$box" | cut -d' ' -f3) \
+pixels wide: openbox leaves its title $room pixels, which needs $needed in its title font ($font)"
 echo "ok: the box \"No file selected!\" leaves its title $room pixels, which needs $needed ($font)"
 close "$box" 'the box "No file selected!"'
 
 # A press on the title strip, clear of the hot-spots, dragged to 5 pixels from the left edge: the
 # window manager moves the window, and the drop snaps it flush with the edge. ("-" and the cases
 # of the snap are the in-process Form1Mouse tests'.)
-is_at() { [[ $(position "$main") == "$1 $2" ]]; }
+is_at() { [[ $(geometry "$main") == "$1 $2 "* ]]; }
 xdotool mousemove --sync $((left + 130)) $((top + 12)) mousedown 1
 for step in 1 2 3 4 5; do
     xdotool mousemove $((left + 130 - (left - 5) * step / 5)) $((top + 12)) sleep 0.05
 done
 xdotool mouseup 1
-within 5 is_at 0 "$top" || fail "dropped 5 pixels from the left edge, the window is at $(position "$main")"
-echo "ok: dropped near an edge, the window is flush with it"
-read -r left top < <(position "$main")
+within 5 is_at 0 "$top" || fail "dropped 5 pixels from the left edge, the window is at $(geometry "$main")"
+read -r left top w h < <(geometry "$main")
 
-xdotool mousemove --sync $((left + 253)) $((top + 11)) click 3
+xdotool mousemove --sync $((left + 253)) $((top + 11)) mousedown 3  # the press alone
 ended() { ! kill -0 "$trovik" 2>/dev/null; }
 within 5 ended || fail "a press on \"X\" did not end the program"
-wait "$trovik"
-status=$?
-((status == 0)) || fail "the program ended with status $status after a press on \"X\""
-echo "ok: a press on \"X\" with the right button ends the program with status 0"
+xdotool mouseup 3
+wait "$trovik" || fail "the program ended with status $? after a press on \"X\""
 
 printf 'MZ.. SexStory ..' >"$work/folder/b.exe"
 start b.exe

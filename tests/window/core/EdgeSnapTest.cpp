@@ -29,19 +29,6 @@ TEST(SnapToScreenEdges, PlacesTheDroppedWindow) {
         {"bottom exactly at the margin stays", windowAt(3000, 5475), Screen, {3000, 5475}},
         {"near left snaps to zero", windowAt(75, 3000), Screen, {0, 3000}},
         {"near right snaps flush", windowAt(7900, 3000), Screen, {8025, 3000}},
-        {"a corner snaps both ways", windowAt(7900, 100), Screen, {8025, 0}},
-        // On a screen less than the margin larger than the window, the near edge wins first and
-        // the far edge then pulls the window flush with itself.
-        {"a narrow screen ends flush with its far edges",
-         windowAt(50, 40),
-         TwipRect{0, 0, WindowWidth + 150, WindowHeight + 100},
-         {150, 100}},
-        // The threshold 33555456 - 1 - 225 = 33555230 rounds to 33555232 in single precision,
-        // which is not less than the Top of 33555232: the window stays.
-        {"the far threshold is rounded to single precision",
-         TwipRect{0, 33555232.0F, 15, 1},
-         TwipRect{0, 0, 12000, 33555456.0F},
-         {0, 33555232.0F}},
         {"near the second screen's top", windowAt(18000, 1600), RightScreen, {18000, 1500}},
         {"near the second screen's right", windowAt(23300, 6000), RightScreen, {23385, 6000}},
     };

@@ -27,11 +27,10 @@ std::u16string testFold(NameList::View name) {
 TEST(NameList, SortsByTheFoldedTextsThenByBytes) {
     std::vector<Name> names;
     for (const std::u16string_view text :
-         {u"Zeta",      u"zeta",      u"[x",        u"_y",         u"a",
-          u"A",         u"ab",        u"aB",        u"Z",          u"z0",
-          u"Z0",        u"1",         u"10",        u"9",          u"~",
-          u"CAF",       u"caf",       u"emile",     u"\u00c9mile", u"\u00e9mile",
-          u"caf\u00c9", u"caf\u00e9", u"Caf\u00e8", u"\u00c0",     u"\u00e0b"}) {
+         {u"Zeta",      u"zeta",      u"[x",     u"_y",         u"a",          u"A",
+          u"ab",        u"aB",        u"Z",      u"z0",         u"Z0",         u"~",
+          u"CAF",       u"caf",       u"emile",  u"\u00c9mile", u"\u00e9mile", u"caf\u00c9",
+          u"caf\u00e9", u"Caf\u00e8", u"\u00c0", u"\u00e0b"}) {
         names.emplace_back(text.begin(), text.end());
     }
     std::vector<Name> expected = names;

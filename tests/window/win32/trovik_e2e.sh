@@ -8,24 +8,11 @@
 # (77: skipped), with the loader the build chose.
 set -uo pipefail
 readonly wine=$1 program=$2 box_text_program=$3 title='trovik by -zelvo-'
-for tool in "$wine" xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-done
+source "$(dirname "$(readlink -f "$0")")/../../e2e/e2e_lib.sh"
+need "$wine" xdotool xwininfo
 [[ -n ${DISPLAY:-} ]] || { echo "skipped: no X display"; exit 77; }
-work=$(mktemp -d)
-pid=''
+work=$(mktemp -d) log=$work/log pid=''
 trap 'xdotool mouseup 1; [[ -n $pid ]] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work/log" >&2; exit 1; }
-within() { # SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds
-    local tries
-    for ((tries = $1 * 10; tries > 0; tries--)); do
-        "${@:2}" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-    /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'; }
 # The program's visible windows: the main one (265 by 220, at mx my) and its boxes.
 look() {
     main='' boxes=()
@@ -48,7 +35,7 @@ box_text() { "$wine" "$box_text_program" "$title" 2>/dev/null | tr '\r\n' '||'; 
 mkdir "$work/folder"
 printf 'MZ.. SexStory ..' >"$work/folder/b.exe"
 printf 'clean' >"$work/folder/a.txt"
-(cd "$work/folder" && exec "$wine" "$program" b.exe) >"$work/log" 2>&1 &
+(cd "$work/folder" && exec "$wine" "$program" b.exe) >"$log" 2>&1 &
 pid=$!
 
 within 60 one_box || fail "no greeting"
@@ -87,8 +74,6 @@ within 10 window_at 0 0 || fail "not snapped flush: $mx $my"
 # "-" is the in-process test's (Win32Form.HotSpots...); here, "X" ends the program.
 xdotool mousemove 253 10 click 3  # "X", with the right button
 within 20 eval '! kill -0 $pid 2>/dev/null' || fail "still running after X"
-wait "$pid"
-status=$?
-pid=''
-((status == 0)) || fail "ended with status $status"
+wait "$pid" || fail "ended with status $?"
+pid=
 echo "passed"
