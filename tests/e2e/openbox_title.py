@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-# How much room openbox's frame leaves a window's title, and how much the title needs.
-#
-# Usage: openbox_title.py text TITLE, which prints "TEXT FONT": the width in pixels TITLE needs in
-# openbox's title font, and that font; or openbox_title.py label WINDOW, which prints the width in
-# pixels that openbox's label leaves the text of WINDOW's title (its label window, less the 2
-# pixels openbox keeps clear at each end), -1 before it has one. Openbox shortens the title with an
-# ellipsis when TEXT > LABEL.
-#
-# The title is measured as openbox measures it: by Pango through Xft on the same display (so at
-# the same resolution), in the font of openbox's configuration file for the active window. Pango,
-# Xft and X11 are libraries openbox itself is linked with, so nothing beyond openbox is needed.
+"""How much room openbox's frame leaves a window's title, and how much the title needs.
+
+Usage: openbox_title.py text TITLE, which prints "TEXT FONT": the width in pixels TITLE needs in
+openbox's title font, and that font; or openbox_title.py label WINDOW, which prints the width in
+pixels that openbox's label leaves the text of WINDOW's title (its label window, less the 2
+pixels openbox keeps clear at each end), -1 before it has one. Openbox shortens the title with an
+ellipsis when TEXT > LABEL.
+
+The title is measured as openbox measures it: by Pango through Xft on the same display (so at
+the same resolution), in the font of openbox's configuration file for the active window. Pango,
+Xft and X11 are libraries openbox itself is linked with, so nothing beyond openbox is needed.
+"""
 import ctypes
 import math
 import re
@@ -22,8 +23,8 @@ def run(*command):
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout
 
 
-# The Pango description of openbox's active-window title font, from its configuration.
 def title_font():
+    """The Pango description of openbox's active-window title font, from its configuration."""
     font = {"name": "sans", "size": "8", "weight": "bold", "slant": "normal"}  # Debian's rc.xml
     match = re.search(r'"(.*)"', run("xprop", "-root", "_OB_CONFIG_FILE"))
     for element in ElementTree.parse(match.group(1)).iter() if match else ():
@@ -34,14 +35,13 @@ def title_font():
     return f"{font['name']}, {style} {font['size']}".replace("  ", " ")
 
 
-# A pointer a C function returns, kept whole to be handed back (a plain c_void_p result would
-# become a Python int, passed on as a 32-bit int).
 class Pointer(ctypes.c_void_p):
-    pass
+    """A pointer a C function returns, kept whole to be handed back (a plain c_void_p result
+    would become a Python int, passed on as a 32-bit int)."""
 
 
-# TEXT's logical width in FONT, in pixels rounded up, as openbox's Pango layout has it.
 def text_width(text, font):
+    """TEXT's logical width in FONT, in pixels rounded up, as openbox's Pango layout has it."""
     x11, pango, xft = (ctypes.CDLL(f"lib{name}.so.{version}") for name, version in (
         ("X11", 6), ("pango-1.0", 0), ("pangoxft-1.0", 0)))
     for function in (x11.XOpenDisplay, xft.pango_xft_get_font_map, pango.pango_layout_new,
@@ -62,18 +62,20 @@ def text_width(text, font):
     return math.ceil(logical[2] / 1024)  # PANGO_SCALE
 
 
-# WINDOW's children as (id, width, height).
 def children(window):
+    """WINDOW's children as (id, width, height)."""
     listing = run("xwininfo", "-children", "-id", window)
     return [(child, int(width), int(height)) for child, width, height in
             re.findall(r"^ +(0x[0-9a-f]+) .*  (\d+)x(\d+)[+-]-?\d+[+-]-?\d+  ", listing, re.M)]
 
 
-# The width openbox's label leaves the title of WINDOW's frame, or -1 before it has one. The frame
-# is WINDOW's parent; its title bar is the frame's child with the most children (the icon, the
-# label, the buttons and the grips); the label is the widest of those that are shorter than the
-# bar but not mere lines.
 def label_room(window):
+    """The width openbox's label leaves the title of WINDOW's frame, or -1 before it has one.
+
+    The frame is WINDOW's parent; its title bar is the frame's child with the most children (the
+    icon, the label, the buttons and the grips); the label is the widest of those that are
+    shorter than the bar but not mere lines.
+    """
     tree = run("xwininfo", "-children", "-id", window)
     frame = re.search(r"Parent window id: (0x[0-9a-f]+)", tree).group(1)
     bars = [(len(children(bar)), bar, width, height) for bar, width, height in children(frame)]
