@@ -68,5 +68,12 @@ TEST(FolderReader, AReadStopsWhenAskedAndGoesOnLater) {
     EXPECT_EQ(names.value().size(), 600U);
 }
 
+TEST(TidyFolder, MakesAFolderAbsoluteWithoutDotStepsOrATrailingSeparator) {
+    const fs::path root = fs::current_path().root_path();
+    EXPECT_EQ(tidyFolder(root / "a" / "." / "b" / ".." / "c" / ""), root / "a" / "c");
+    EXPECT_EQ(tidyFolder(root), root);
+    EXPECT_EQ(tidyFolder("x"), fs::current_path() / "x");
+}
+
 }  // namespace
 }  // namespace trovik::test
