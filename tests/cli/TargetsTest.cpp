@@ -28,7 +28,8 @@ using GlobPairs = std::vector<std::pair<std::u32string, std::u32string>>;
 
 // Each glob against its text, as a name or (`inPath`) as a path below the root; on Linux, where
 // `likeFnmatch`, fnmatch is asked too, so that the rows say what fnmatch says.
-void expectGlobs(bool inPath, bool matches, const GlobPairs& rows, bool likeFnmatch = true) {
+void expectGlobs(bool inPath, bool matches, const GlobPairs& rows,
+                 [[maybe_unused]] bool likeFnmatch = true) {
     for (const auto& [glob, text] : rows) {
         const std::string shown(glob.begin(), glob.end());
         const std::string against(text.begin(), text.end());
