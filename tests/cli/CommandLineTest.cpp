@@ -4,6 +4,7 @@
 #include <chrono>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 #include "cli/CommandLine.h"
 #include "cli/Report.h"
@@ -392,12 +393,9 @@ TEST_F(CommandLineTest, ReportDoesNotDependOnThreadsNorOnHowFilesAreRead) {
 
 // A name as a terminal is shown it, and the columns it then takes, whatever the user's locale.
 TEST(TerminalText, EscapesWhatIsNotPrintableAndCountsColumns) {
-    struct Row {
-        std::string name;
-        std::string shown;
-        std::size_t columns;
-    };
-    for (const auto& [name, shown, columns] : std::vector<Row>{
+    // A name, as it is shown, and its columns.
+    for (const auto& [name, shown, columns] :
+         std::vector<std::tuple<std::string, std::string, std::size_t>>{
              {"a\\b c\t", "a\\\\b c\\t", 8},
              {"csi\xc2\x9b del\x7f", "csi\\302\\233 del\\177", 19},
              {"bad\xff cut\xe5\x90", "bad\\377 cut\\345\\220", 19},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -78,18 +79,12 @@ TEST(GlobMatches, TakesWindowsSeparatorsAndCodePoints) {
     expectGlobs(false, true, codePoints, false);
 }
 
-struct SystemGlobRow {
-    const char* glob;  // UTF-8, as arguments arrive
-    std::u8string_view path;
-    bool inPath;
-    bool onWindows;
-    bool onLinux;
-};
-
 // Names and paths as the walk matches them: letter case counts on Linux only, and Windows takes
 // either separator on either side.
 TEST(NameAndPathMatches, FollowTheSystemsRules) {
-    const std::vector<SystemGlobRow> rows{
+    // The glob (UTF-8, as arguments arrive), the path, whether it is matched as a path, and whether
+    // it matches on Windows and on Linux.
+    const std::vector<std::tuple<const char*, std::u8string_view, bool, bool, bool>> rows{
         {"*.EXE", u8"setup.exe", false, true, false},
         {"*.exe", u8"SETUP.EXE", false, true, false},
         {"[A-C]x", u8"bX", false, true, false},
