@@ -118,9 +118,8 @@ bool isReparsePoint(const fs::path& path) {
 // mode.
 bool madeSymbolicLink(const fs::path& target, const fs::path& link) {
     const DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | SYMBOLIC_LINK_FLAG_DIRECTORY;
-    return ::CreateSymbolicLinkW(link.c_str(), fs::path(target).make_preferred().c_str(), flags) !=
-               0 &&
-           isReparsePoint(link);
+    ::CreateSymbolicLinkW(link.c_str(), fs::path(target).make_preferred().c_str(), flags);
+    return isReparsePoint(link);
 }
 
 // The Unix path of `path` under wine; empty elsewhere.
