@@ -2,8 +2,8 @@
 # trovik-scan as a terminal and a shell meet it: the progress line on a terminal and nowhere else,
 # the report that cannot be written, and the bash completion.
 # Usage: terminal_test.py TROVIK_SCAN BASH_COMPLETION
-import fcntl, os, pty, re, select, signal, struct, subprocess, sys, tempfile, termios  # noqa: E401
-import time, unicodedata, unittest  # noqa: E401
+import contextlib, fcntl, os, pathlib, pty, re, select, signal, struct, subprocess, sys  # noqa
+import tempfile, termios, time, unicodedata, unittest  # noqa: E401
 
 PROGRAM, COMPLETION = (os.path.abspath(sys.argv.pop(1)) for _ in range(2))
 PROGRESS_DRAWN = rb"\r(?:Scanned )?\d+ files, \d+(?: files)?/s,[^\r]*"  # in full, or in 20 columns
@@ -17,12 +17,17 @@ def verdicts(clean_files_first):
     return b"clean: CLEAN\n" * clean_files_first + b"pws: PASSWORD STEALER\nclean: CLEAN\n"
 
 
+def proc_number(pid, name, pattern):
+    """The number that `pattern`'s group finds in the kernel's /proc/PID/NAME."""
+    with open(f"/proc/{pid}/{name}") as file:
+        return int(re.search(pattern, file.read())[1])
+
+
 def process_age(pid):
     """Seconds since the process started, by the kernel's count."""
-    with open(f"/proc/{pid}/stat") as stat:
-        started = int(stat.read().rsplit(")", 1)[1].split()[19])
+    started = proc_number(pid, "stat", r".*\) (?:\S+ ){19}(\d+)") / os.sysconf("SC_CLK_TCK")
     with open("/proc/uptime") as uptime:
-        return float(uptime.read().split()[0]) - started / os.sysconf("SC_CLK_TCK")
+        return float(uptime.read().split()[0]) - started
 
 
 def read_until(stream, done):
@@ -43,11 +48,9 @@ def widest_line(shown):
 
 class TrovikScan(unittest.TestCase):
     def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.addCleanup(self.dir.cleanup)
+        self.dir = self.enterContext(tempfile.TemporaryDirectory())
         for name, text in (("clean", b"x"), ("pws", b"SEXSTORY")):
-            with open(os.path.join(self.dir.name, name), "wb") as file:
-                file.write(text)
+            pathlib.Path(self.dir, name).write_bytes(text)
 
     # The paths come through -f -, `name` at a time, until the progress line has been drawn twice
     # or, where it must not show, until the program has run for a second and a half by its own
@@ -61,15 +64,12 @@ class TrovikScan(unittest.TestCase):
         if columns:
             fcntl.ioctl(reader, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
         end = b"\0" if "-0" in options else b"\n"
-        out = tempfile.TemporaryFile()  # a file, which never stalls the program as a pipe can
-        self.addCleanup(out.close)
-        scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir.name,
+        out = self.enterContext(tempfile.TemporaryFile())  # a file: it never stalls as a pipe can
+        scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir,
                                 stdin=subprocess.PIPE, stderr=writer, bufsize=0,
                                 stdout=writer if terminal == "both" else out)
         os.close(writer)
-        shown = bytearray()
-        fed = 0
-        deadline = time.monotonic() + 60
+        shown, fed, deadline = bytearray(), 0, time.monotonic() + 60
         while not (len(re.findall(PROGRESS_DRAWN, shown)) > 1 if progress_expected
                    else process_age(scan.pid) > 1.5):
             self.assertLess(time.monotonic(), deadline, "no progress line within a minute")
@@ -79,11 +79,9 @@ class TrovikScan(unittest.TestCase):
                 shown += os.read(reader, 4096)
         scan.stdin.write(b"pws" + end + b"clean" + end)
         scan.stdin.close()
-        try:
+        with contextlib.suppress(OSError):  # EIO: the program and its terminal are gone
             while chunk := os.read(reader, 4096):
                 shown += chunk
-        except OSError:  # EIO: the program and its terminal are gone
-            pass
         os.close(reader)
         self.assertEqual(scan.wait(timeout=60), 1)
         out.seek(0)
@@ -103,15 +101,14 @@ class TrovikScan(unittest.TestCase):
     # the messages, and a pipe as they are. A wide name, and a narrow terminal, never wrap the line.
     def test_names_escaped_and_the_line_fitted_on_a_terminal(self):
         for folder in (ODD, "名前".encode() * 25):
-            os.mkdir(os.path.join(self.dir.name.encode(), folder))
-            with open(os.path.join(self.dir.name.encode(), folder, b"clean"), "wb") as file:
-                file.write(b"x")
+            os.mkdir(os.path.join(self.dir.encode(), folder))
+            pathlib.Path(self.dir, os.fsdecode(folder), "clean").write_bytes(b"x")
         shown, _, _ = self.slow_scan("-0", terminal="err", progress_expected=True,
                                      name=ODD + b"/clean")
         self.assertIn(b"in " + ODD_SHOWN, shown)
         self.assertNotRegex(shown, rb"[\x00-\x0c\x0e-\x1f]")
         for out, expected in ((pty.openpty(), ODD_SHOWN), (os.pipe(), ODD)):
-            scan = subprocess.run([PROGRAM, ODD + b"/missing", "pws"], cwd=self.dir.name,
+            scan = subprocess.run([PROGRAM, ODD + b"/missing", "pws"], cwd=self.dir,
                                   stdout=out[1], stderr=out[1])
             os.close(out[1])
             shown = os.read(out[0], 4096).replace(b"\r\n", b"\n")
@@ -143,12 +140,12 @@ class TrovikScan(unittest.TestCase):
             else:
                 writer = os.open(stdout, os.O_WRONLY)
             ignore = "ignored" in stdout and (lambda: signal.signal(signal.SIGPIPE, signal.SIG_IGN))
-            scan = subprocess.run([PROGRAM, *arguments], cwd=self.dir.name, stdout=writer,
+            scan = subprocess.run([PROGRAM, *arguments], cwd=self.dir, stdout=writer,
                                   stderr=subprocess.PIPE, preexec_fn=ignore or None)
             os.close(writer)
             self.assertEqual((scan.returncode, scan.stderr), (status, said), (arguments, stdout))
         with open("/dev/full", "wb") as stderr:
-            scan = subprocess.run([PROGRAM, "--summary", "pws"], cwd=self.dir.name,
+            scan = subprocess.run([PROGRAM, "--summary", "pws"], cwd=self.dir,
                                   stdout=subprocess.PIPE, stderr=stderr)
         self.assertEqual((scan.returncode, scan.stdout), (2, b"pws: PASSWORD STEALER\n"))
 
@@ -157,7 +154,7 @@ class TrovikScan(unittest.TestCase):
     def test_list_that_stalls_is_streamed(self):
         verdicts = b"clean: CLEAN\npws: PASSWORD STEALER\n"
         for options in (["-j", "1"], ["-j", "2"], ["-q"]):
-            scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir.name,
+            scan = subprocess.Popen([PROGRAM, *options, "-f", "-"], cwd=self.dir,
                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, bufsize=0)
             self.addCleanup(scan.kill)  # a scan that failed the test ends with it
             scan.stdin.write(b"clean\npws\n")
@@ -174,7 +171,7 @@ class TrovikScan(unittest.TestCase):
         script = (f'source "{COMPLETION}"; COMP_WORDS=(trovik-scan "$@"); COMP_CWORD=$#; '
                   f'$(complete -p trovik-scan | sed -E "s/.*-F ([^ ]+).*/\\1/"); '
                   f'printf "%s\\n" "${{COMPREPLY[@]}}"')
-        done = subprocess.run(["bash", "-c", script, "bash", *words], cwd=self.dir.name,
+        done = subprocess.run(["bash", "-c", script, "bash", *words], cwd=self.dir,
                               capture_output=True, text=True, check=True)
         return done.stdout.split()
 
@@ -193,25 +190,19 @@ class TrovikScan(unittest.TestCase):
         self.assertEqual(shorts - set(self.complete("-")), set())
 
     def test_a_list_line_without_end_is_told_of_at_once_and_never_kept(self):
-        scan = subprocess.Popen([PROGRAM, "-f", "/dev/zero"], stderr=subprocess.PIPE)
-        self.addCleanup(scan.stderr.close)
-        self.addCleanup(scan.wait)
+        scan = self.enterContext(subprocess.Popen([PROGRAM, "-f", "/dev/zero"],
+                                                  stderr=subprocess.PIPE))
         self.addCleanup(scan.kill)
         deadline = time.monotonic() + 60
         told = read_until(scan.stderr, lambda told: b"\n" in told)
         self.assertEqual(told, b"trovik-scan: /dev/zero: line 1: "
                                b"longer than any path the system accepts\n")
         # It reads on past the line: over a hundred megabytes by now, none of them kept.
-        with open(f"/proc/{scan.pid}/io") as io:
-            read_at_first = int(re.search(r"rchar: (\d+)", io.read())[1])
-        while time.monotonic() < deadline:
-            with open(f"/proc/{scan.pid}/io") as io:
-                if int(re.search(r"rchar: (\d+)", io.read())[1]) > read_at_first + 100_000_000:
-                    break
+        read_at_first = proc_number(scan.pid, "io", r"rchar: (\d+)")
+        while (proc_number(scan.pid, "io", r"rchar: (\d+)") < read_at_first + 100_000_000
+               and time.monotonic() < deadline):
             time.sleep(0.05)
-        with open(f"/proc/{scan.pid}/status") as status:
-            resident_kb = int(re.search(r"VmRSS:\s+(\d+) kB", status.read())[1])
-        self.assertLess(resident_kb, 64 * 1024)
+        self.assertLess(proc_number(scan.pid, "status", r"VmRSS:\s+(\d+) kB"), 64 * 1024)
 
 
 if __name__ == "__main__":

@@ -33,15 +33,6 @@ std::string readWhole(const std::filesystem::path& path) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
 }
 
-// One argument as the C runtime of the started program will split it again: in quotes, which is
-// enough for the arguments the tests pass (none holds a quote or ends with a backslash).
-std::wstring quoted(const std::wstring& argument) {
-    if (argument.find(L'"') != std::wstring::npos || argument.ends_with(L'\\')) {
-        throw std::invalid_argument("an argument that needs escaping");
-    }
-    return L"\"" + argument + L"\"";
-}
-
 // A file the started program inherits: its output, made anew, or its input.
 HANDLE inheritable(const std::filesystem::path& path, bool output) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -74,12 +65,15 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
     const auto outPath = folder / ".out";
     const auto errPath = folder / ".err";
 #ifdef _WIN32
-    const auto wide = [](const std::string& text) {
-        return std::filesystem::path(std::u8string(text.begin(), text.end()));
-    };
+    // Each argument in quotes, as the C runtime of the started program will split them again:
+    // enough for the arguments the tests pass, none of which holds a quote or ends with a '\'.
     std::wstring commandLine;
     for (const auto& argument : argv) {
-        commandLine += (commandLine.empty() ? L"" : L" ") + quoted(wide(argument).native());
+        const std::filesystem::path wide(std::u8string(argument.begin(), argument.end()));
+        if (wide.native().find(L'"') != std::wstring::npos || wide.native().ends_with(L'\\')) {
+            throw std::invalid_argument("an argument that needs escaping");
+        }
+        commandLine += (commandLine.empty() ? L"\"" : L" \"") + wide.native() + L"\"";
     }
     {
         const OwnedHandle out(inheritable(outPath, true));
@@ -92,8 +86,8 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const std::filesyste
         startup.hStdError = err.get();
         startup.hStdInput = in.valid() ? in.get() : nullptr;
         PROCESS_INFORMATION process{};
-        if (::CreateProcessW(wide(argv.at(0)).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                             0, nullptr, folder.c_str(), &startup, &process) == FALSE) {
+        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             folder.c_str(), &startup, &process) == FALSE) {
             fail("CreateProcessW");
         }
         const OwnedHandle thread(process.hThread);

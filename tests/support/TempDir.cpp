@@ -5,8 +5,9 @@
 #include <stdexcept>
 
 #ifdef _WIN32
+#include <windows.h>
+
 #include "platform/io/SystemPath.h"
-#include "support/OwnedHandle.h"
 #endif
 
 namespace trovik::test {
@@ -45,42 +46,29 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
+// On Windows through the extended-length path, as the programs open files, so that a path of any
+// length and a name ending in a dot or a space are made as named.
+std::filesystem::path TempDir::write(const std::filesystem::path& name,
+                                     std::string_view content) const {
+    auto target = m_path / name;
 #ifdef _WIN32
-// Through the extended-length path, as the programs open files, so that a path of any length and
-// a name ending in a dot or a space are made as named.
-std::filesystem::path TempDir::write(const std::filesystem::path& name,
-                                     std::string_view content) const {
-    auto target = m_path / name;
-    const std::wstring system = systemPath(target);
+    const std::filesystem::path file = systemPath(target);
     // Each folder on the way, from the one below the drive's root.
-    for (auto at = system.find(L'\\', 7); at != std::wstring::npos;
-         at = system.find(L'\\', at + 1)) {
-        ::CreateDirectoryW(system.substr(0, at).c_str(), nullptr);
+    for (auto at = file.native().find(L'\\', 7); at != std::wstring::npos;
+         at = file.native().find(L'\\', at + 1)) {
+        ::CreateDirectoryW(file.native().substr(0, at).c_str(), nullptr);
     }
-    const OwnedHandle file(::CreateFileW(system.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file.get() == INVALID_HANDLE_VALUE ||
-        ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
-                    nullptr) == FALSE ||
-        written != content.size()) {
-        throw std::runtime_error("cannot write " + target.string());
-    }
-    return target;
-}
 #else
-std::filesystem::path TempDir::write(const std::filesystem::path& name,
-                                     std::string_view content) const {
-    auto target = m_path / name;
+    const std::filesystem::path& file = target;
     std::filesystem::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary);
+#endif
+    std::ofstream out(file, std::ios::binary);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + target.string());
     }
     return target;
 }
-#endif
 
 std::string filler(std::size_t size, std::string_view text, std::size_t offset) {
     // Lower-case letters other than c and s, and digits: nothing here can start a signature.
