@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontInfo>
 #include <QImage>
 #include <QMimeData>
 #include <QTest>
@@ -14,8 +15,9 @@ namespace {
 
 using Form1Layout = FormFixture;
 
-// Each control where the form's layout in twips puts it, at 15 twips a pixel, with its caption.
-TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixelsWithTheirCaptions) {
+// Each control where the form's layout in twips puts it, at 15 twips a pixel, with its caption
+// and font: the lists in a small bold fixed face, the captions in bold italic Arial or its twin.
+TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixelsWithTheirCaptionsAndFonts) {
     const struct {
         QWidget* control;
         QRect pixels;
@@ -33,8 +35,16 @@ TEST_F(Form1Layout, ControlsSitAtTheirPlacesInPixelsWithTheirCaptions) {
         SCOPED_TRACE(place.pixels.x());
         EXPECT_EQ(place.control->geometry(), place.pixels);
         EXPECT_EQ(place.control->parentWidget(), form.get());
-        if (place.caption != nullptr) {
+        const QFontInfo font(place.control->font());
+        if (place.caption == nullptr) {
+            EXPECT_TRUE(font.fixedPitch() && font.bold() && !font.italic() &&
+                        font.pixelSize() == 8);
+        } else if (*place.caption != '\0') {
             EXPECT_EQ(static_cast<FormLabel*>(place.control)->text().toStdString(), place.caption);
+            EXPECT_TRUE(font.family() == "Arial" || font.family() == "Liberation Sans");
+            EXPECT_TRUE(font.bold() && font.italic() && font.pixelSize() == 21);
+        } else {
+            EXPECT_TRUE(static_cast<FormLabel*>(place.control)->text().isEmpty());
         }
     }
 }
